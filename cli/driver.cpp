@@ -1,0 +1,101 @@
+#include "cli/driver.h"
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string_view>
+
+#include "cli/arg_values.h"
+#include "cli/exit_status.h"
+#include "cli/image_kinds.h"
+#include "cli/internal_check.h"
+#include "image/image_header.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr unsigned tool_version[4] = {1, 0, 0, 1003};
+
+int refuse(const char* message)
+{
+    std::fputs(message, stdout);
+    return exit_bad_arguments;
+}
+
+} // namespace
+
+int run_corvane(std::span<char* const> args)
+{
+    std::printf("Hello Corvane %u.%u.%u.%u\n", tool_version[0], tool_version[1], tool_version[2],
+                tool_version[3]);
+    if (args.size() > 9 || args.size() < 2)
+        return refuse("error: check cmd: example <Corvane -t bios -s 128 -v 1.0.0.2101 -i 8640> \n");
+
+    // A position past the end of the vector fails the check of that position.
+    const auto word = [args](std::size_t position) -> std::optional<std::string_view> {
+        if (position < args.size())
+            return args[position];
+        return std::nullopt;
+    };
+
+    if (word(1) != "-t")
+        return refuse("cmd need option(type):-t\n");
+    const image_kind* kind = word(2) ? find_image_kind(*word(2)) : nullptr;
+    if (kind == nullptr)
+        return refuse("type error,please check the type, type should be bios or firmware or uboot "
+                      "or hbainfo or hba or desc!\n");
+    if (word(3) != "-s")
+        return refuse("cmd need option(size):-s \n");
+    const std::int32_t size_kb = decimal_value(word(4).value_or(""));
+    if (!word(4) || !size_value_ok(size_kb))
+        return refuse("size error,please check the size, size<=0!\n");
+    if (word(5) != "-v")
+        return refuse("cmd need option(version):-v \n");
+    if (!word(6))
+        return refuse("error: version number needed, format: xx.xx.xx.xx \n");
+    if (word(7) != "-i")
+        return refuse("cmd need option(device_id):-i \n");
+    // A missing device id reads as 0 and so fails the family rule.
+    if (const std::uint16_t id = device_id_from_digits(word(8).value_or(""));
+        !device_id_in_family(id)) {
+        std::printf("error: device id number [0x%x] wrong, should be 0x9xxx or 0x8xxx!\n",
+                    unsigned{id});
+        return exit_bad_arguments;
+    }
+
+    for (std::size_t i = 0; i < args.size(); ++i)
+        std::printf("argv[%d]:%s\n", static_cast<int>(i), args[i]);
+
+    const std::optional<image_version> version = parse_version_text(*word(6));
+    if (!version)
+        internal_check_failed("(dot[3]-dot[2]-1)==4");
+    const std::uint32_t image_size = image_size_from_kb(size_kb);
+    const std::uint16_t device_id = device_id_from_digits(*word(8));
+    if (!device_id_accepted(device_id)) {
+        std::printf("error: device id number [0x%x] wrong, should be 0x9470 or 0x8640!\n",
+                    unsigned{device_id});
+        return exit_bad_arguments;
+    }
+    if (!image_size_supported(image_size)) {
+        std::printf("input size [0x%x] is not supported,it must be devided by %d bytes!\n",
+                    unsigned{image_size}, static_cast<int>(image_size_unit));
+        return exit_bad_arguments;
+    }
+
+    image_header header{};
+    build_image_header(header, kind->type_code, *version, image_size, device_id);
+    return exit_stamped;
+}
+
+int finish_output(int status)
+{
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        std::fputs("corvane: standard output could not be written\n", stderr);
+        return status == exit_stamped ? exit_stamp_failed : status;
+    }
+    return status;
+}
+
+} // namespace corvane

@@ -1,0 +1,14 @@
+#include "cli/image_kinds.h"
+
+#include <algorithm>
+
+namespace corvane {
+
+const image_kind* find_image_kind(std::string_view word) noexcept
+{
+    const auto* kind = std::find_if(image_type_table.begin(), image_type_table.end(),
+                                    [word](const image_kind& k) { return k.word == word; });
+    return kind == image_type_table.end() ? nullptr : kind;
+}
+
+} // namespace corvane

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace corvane {
+
+// The 64-byte header that every stamped image carries 72 bytes before its end.
+// The record holds the bytes exactly as they stand in the file; fields are read
+// and written at their offsets, never through a struct laid over the bytes.
+inline constexpr std::size_t image_header_size = 64;
+
+struct image_header {
+    std::array<std::uint8_t, image_header_size> bytes{};
+};
+
+// major, minor, oem, beta, alpha
+using image_version = std::array<std::uint8_t, 5>;
+
+namespace header_field {
+inline constexpr std::size_t signature = 0;  // 8 ASCII bytes, no terminating zero
+inline constexpr std::size_t type = 8;       // image type code
+inline constexpr std::size_t version = 9;    // five version bytes
+inline constexpr std::size_t size = 14;      // image size in bytes, LE32, unaligned
+inline constexpr std::size_t device_id = 18; // LE16
+inline constexpr std::size_t reserved = 20;  // 40 zero bytes
+inline constexpr std::size_t crc = 60;       // checksum word, LE32
+} // namespace header_field
+
+static_assert(header_field::type == header_field::signature + 8);
+static_assert(header_field::version == header_field::type + 1);
+static_assert(header_field::size == header_field::version + std::tuple_size_v<image_version>);
+static_assert(header_field::device_id == header_field::size + 4);
+static_assert(header_field::reserved == header_field::device_id + 2);
+static_assert(header_field::crc == header_field::reserved + 40);
+static_assert(header_field::crc + 4 == image_header_size);
+
+// The header starts this many bytes before the end of the image; the 8 bytes
+// after it belong to the image, not to the header, and no header write touches them.
+inline constexpr std::size_t header_distance_from_end = 72;
+
+// Fills a record the caller has cleared: signature, type, version, size and
+// device id at their offsets, CRC 0, everything else left zero.
+void build_image_header(image_header& header, std::uint8_t type, const image_version& version,
+                        std::uint32_t image_size, std::uint16_t device_id) noexcept;
+
+void put_signature(image_header& header) noexcept;
+
+// True when the first eight bytes are exactly the signature; nothing else of
+// the record is examined.
+[[nodiscard]] bool has_signature(const image_header& header) noexcept;
+
+void set_header_crc(image_header& header, std::uint32_t crc) noexcept;
+[[nodiscard]] std::uint32_t header_crc(const image_header& header) noexcept;
+
+// Prints the four report lines of a header on standard output.
+void print_image_header(const image_header& header) noexcept;
+
+} // namespace corvane

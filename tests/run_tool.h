@@ -1,0 +1,46 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace corvane::testing {
+
+// A fresh directory below /tmp, removed with everything in it at the end.
+class scratch_dir {
+public:
+    scratch_dir();
+    ~scratch_dir();
+    scratch_dir(const scratch_dir&) = delete;
+    scratch_dir& operator=(const scratch_dir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+struct run_result {
+    int status = -1;  // exit status, or -1 when the process did not exit normally
+    std::string out;
+    std::string err;
+};
+
+enum class run_as { self, unprivileged };
+
+// Runs the built tool in `dir` with `args` after the program path, capturing
+// both output streams. run_as::unprivileged drops to user and group nobody
+// first (the tests run as root in CI, where file modes would not bind).
+run_result run_tool(const std::filesystem::path& dir, const std::vector<std::string>& args,
+                    run_as who = run_as::self);
+
+// Whether run_as::unprivileged can take effect here.
+bool can_drop_privileges();
+
+std::string greeting();
+// The greeting and the echo of every argument, program path first.
+std::string greeting_and_echo(const std::vector<std::string>& args);
+
+std::vector<unsigned char> read_file(const std::filesystem::path& file);
+void write_file(const std::filesystem::path& file, const std::vector<unsigned char>& bytes);
+
+} // namespace corvane::testing
