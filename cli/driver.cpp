@@ -11,6 +11,7 @@
 #include "cli/image_kinds.h"
 #include "cli/internal_check.h"
 #include "image/image_header.h"
+#include "stamp/stamp_image.h"
 
 namespace corvane {
 
@@ -84,9 +85,21 @@ int run_corvane(std::span<char* const> args)
         return exit_bad_arguments;
     }
 
+    // The run's work buffers live here for the whole run; nothing is allocated.
+    crc_buffer checkSum_buf{};
     image_header header{};
+    image_header temp_image_header{};
     build_image_header(header, kind->type_code, *version, image_size, device_id);
-    return exit_stamped;
+
+    switch (stamp_image(kind->file_name, image_size, header, temp_image_header, checkSum_buf)) {
+    case stamp_result::stamped:
+        return exit_stamped;
+    case stamp_result::failed:
+        return exit_stamp_failed;
+    case stamp_result::length_mismatch:
+        internal_check_failed("(ZT_U32)target_size==image_size");
+    }
+    return exit_stamp_failed;
 }
 
 int finish_output(int status)

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -30,11 +29,6 @@ std::string bad_family(const char* id)
     return std::string("error: device id number [") + id + "] wrong, should be 0x9xxx or 0x8xxx!\n";
 }
 
-args_t with(std::string t, std::string s, std::string v, std::string i)
-{
-    return {"-t", std::move(t), "-s", std::move(s), "-v", std::move(v), "-i", std::move(i)};
-}
-
 TEST(CommandLine, RefusedBeforeTheEcho)
 {
     const struct {
@@ -59,9 +53,9 @@ TEST(CommandLine, RefusedBeforeTheEcho)
         {{"-t", "hba", "-s", "128", "-v"}, need_version},
         {{"-t", "hba", "-s", "128", "-v", "garbage"}, need_i},
         {{"-t", "desc", "-s", "128", "-v", "1.0", "-i"}, bad_family("0x0")},
-        {with("bios", "128", "1.0.0.2101", "7180"), bad_family("0x7180")},
-        {with("bios", "3", "1.0", "-8640"), bad_family("0x79c0")},
-        {with("bios", "128", "1.0.0.2101", "86A0"), bad_family("0x86")},
+        {command_line("bios", "128", "1.0.0.2101", "7180"), bad_family("0x7180")},
+        {command_line("bios", "3", "1.0", "-8640"), bad_family("0x79c0")},
+        {command_line("bios", "128", "1.0.0.2101", "86A0"), bad_family("0x86")},
     };
     scratch_dir dir;
     for (const auto& c : cases) {
@@ -79,14 +73,14 @@ TEST(CommandLine, RefusedAfterTheEcho)
         args_t args;
         std::string message;
     } cases[] = {
-        {with("bios", "128", "1.0.0.2101", "9999"),
+        {command_line("bios", "128", "1.0.0.2101", "9999"),
          "error: device id number [0x9999] wrong, should be 0x9470 or 0x8640!\n"},
-        {with("bios", "-1", "1.0.0.2101", "-1"), bad_size},
-        {with("firmware", "3", "1.0.0.2101", "9999"),
+        {command_line("bios", "-1", "1.0.0.2101", "-1"), bad_size},
+        {command_line("firmware", "3", "1.0.0.2101", "9999"),
          "error: device id number [0x9999] wrong, should be 0x9470 or 0x8640!\n"},
-        {with("firmware", "3", "1.0.0.2101", "9470"),
+        {command_line("firmware", "3", "1.0.0.2101", "9470"),
          "input size [0xc00] is not supported,it must be devided by 2048 bytes!\n"},
-        {with("hbainfo", "1", "1.0.0.2101", "4294975936"),
+        {command_line("hbainfo", "1", "1.0.0.2101", "4294975936"),
          "input size [0x400] is not supported,it must be devided by 2048 bytes!\n"},
     };
     scratch_dir dir;
@@ -102,32 +96,21 @@ TEST(CommandLine, RefusedAfterTheEcho)
 
 TEST(CommandLine, MalformedVersionStopsWithAnInternalCheck)
 {
-    const std::regex assertion(
-        R"(Assertion failed: \(dot\[3\]-dot\[2\]-1\)==4, file [^ ,]+\.cpp, line [0-9]+\n)");
     // The version is parsed before the device id is checked against the list.
     const args_t cases[] = {
-        with("bios", "128", "1.0", "8640"),
-        with("bios", "128", "", "8640"),
-        with("bios", "128", "1.0.0.210", "9999"),
-        with("bios", "3", "1.0.0.21012", "8640"),
+        command_line("bios", "128", "1.0", "8640"),
+        command_line("bios", "128", "", "8640"),
+        command_line("bios", "128", "1.0.0.210", "9999"),
+        command_line("bios", "3", "1.0.0.21012", "8640"),
     };
     scratch_dir dir;
     for (const auto& args : cases) {
         const run_result r = run_tool(dir.path(), args);
         EXPECT_EQ(r.out, greeting_and_echo(args)) << ::testing::PrintToString(args);
-        EXPECT_TRUE(std::regex_match(r.err, assertion)) << r.err;
+        EXPECT_TRUE(is_assertion(r.err, "(dot[3]-dot[2]-1)==4")) << r.err;
         EXPECT_EQ(r.status, 3);
     }
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
-}
-
-TEST(CommandLine, EveryCheckPassed)
-{
-    scratch_dir dir;
-    const args_t args = with("bios", "128", "1.0.0.2101", "8640");
-    const run_result r = run_tool(dir.path(), args);
-    EXPECT_EQ(r.out, greeting_and_echo(args));
-    EXPECT_EQ(r.status, 0);
 }
 
 } // namespace

@@ -49,12 +49,13 @@ scratch_dir::~scratch_dir()
     fs::remove_all(path_, ignored);
 }
 
-run_result run_tool(const fs::path& dir, const std::vector<std::string>& args, run_as who)
+run_result run_tool(const fs::path& dir, const std::vector<std::string>& args, run_as who,
+                    const fs::path& stdout_to)
 {
     // Outputs go to files beside `dir`, never into it, so that a test sees
     // exactly the files the tool left.
     scratch_dir outputs;
-    const fs::path out_file = outputs.path() / "out";
+    const fs::path out_file = stdout_to.empty() ? outputs.path() / "out" : stdout_to;
     const fs::path err_file = outputs.path() / "err";
     // The binary may sit in a folder the unprivileged user cannot reach.
     fs::path binary = CORVANE_BINARY;
@@ -72,7 +73,7 @@ run_result run_tool(const fs::path& dir, const std::vector<std::string>& args, r
 
     const pid_t child = fork();
     if (child == 0) {
-        const int out = open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int out = open(out_file.c_str(), O_WRONLY | O_CREAT | (stdout_to.empty() ? O_TRUNC : 0), 0644);
         const int err = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 || chdir(dir.c_str()) != 0)
             _exit(126);
@@ -87,7 +88,8 @@ run_result run_tool(const fs::path& dir, const std::vector<std::string>& args, r
         return result;
     if (WIFEXITED(wait_status))
         result.status = WEXITSTATUS(wait_status);
-    result.out = slurp(out_file);
+    if (stdout_to.empty())
+        result.out = slurp(out_file);
     result.err = slurp(err_file);
     return result;
 }
@@ -104,6 +106,13 @@ bool can_drop_privileges()
            WEXITSTATUS(wait_status) == 0;
 }
 
+std::vector<std::string> command_line(std::string kind, std::string size_kb, std::string version,
+                                      std::string device_id)
+{
+    return {"-t", std::move(kind),    "-s", std::move(size_kb),
+            "-v", std::move(version), "-i", std::move(device_id)};
+}
+
 std::string greeting() { return "Hello Corvane 1.0.0.1003\n"; }
 
 std::string greeting_and_echo(const std::vector<std::string>& args)
@@ -112,6 +121,17 @@ std::string greeting_and_echo(const std::vector<std::string>& args)
     for (std::size_t i = 0; i < args.size(); ++i)
         text += "argv[" + std::to_string(i + 1) + "]:" + args[i] + "\n";
     return text;
+}
+
+bool is_assertion(const std::string& err, const std::string& expression)
+{
+    const std::string head = "Assertion failed: " + expression + ", file ";
+    const auto line_at = err.rfind(".cpp, line ");
+    if (!err.starts_with(head) || line_at == std::string::npos || line_at <= head.size() ||
+        err.find_first_of(" ,\n", head.size()) != line_at + 4 || !err.ends_with("\n"))
+        return false;
+    const std::string number = err.substr(line_at + 11, err.size() - line_at - 12);
+    return !number.empty() && number.find_first_not_of("0123456789") == std::string::npos;
 }
 
 std::vector<unsigned char> read_file(const fs::path& file)

@@ -1,0 +1,84 @@
+#include "stamp/image_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <limits>
+#include <utility>
+
+namespace corvane {
+
+static_assert(sizeof(off_t) >= 8, "image lengths are measured in 64 bits");
+
+image_stream::image_stream(image_stream&& other) noexcept
+    : file_(std::exchange(other.file_, nullptr))
+{
+}
+
+image_stream::~image_stream()
+{
+    if (file_ != nullptr)
+        std::fclose(file_);
+}
+
+bool image_stream::close() noexcept
+{
+    return std::fclose(std::exchange(file_, nullptr)) == 0;
+}
+
+image_stream open_image(const char* file_name, open_mode mode) noexcept
+{
+    // open(2) with O_NONBLOCK so that a FIFO under the image's name cannot
+    // block the run, then a check of what was opened before any byte moves.
+    int flags = O_NOCTTY | O_CLOEXEC | O_NONBLOCK;
+    const char* stream_mode = "rb";
+    switch (mode) {
+    case open_mode::read:
+        flags |= O_RDONLY;
+        break;
+    case open_mode::update:
+        flags |= O_RDWR;
+        stream_mode = "rb+";
+        break;
+    case open_mode::append:
+        flags |= O_RDWR | O_APPEND;
+        stream_mode = "ab+";
+        break;
+    }
+    const int fd = ::open(file_name, flags);
+    if (fd < 0)
+        return {};
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return {};
+    }
+    std::FILE* file = ::fdopen(fd, stream_mode);
+    if (file == nullptr) {
+        ::close(fd);
+        return {};
+    }
+    return image_stream(file);
+}
+
+std::optional<std::uint64_t> file_length(std::FILE* stream) noexcept
+{
+    const off_t position = ::ftello(stream);
+    if (position < 0 || ::fseeko(stream, 0, SEEK_END) != 0)
+        return std::nullopt;
+    const off_t end = ::ftello(stream);
+    if (end < 0 || ::fseeko(stream, position, SEEK_SET) != 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(end);
+}
+
+bool seek_to(std::FILE* stream, std::uint64_t offset) noexcept
+{
+    if (offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()))
+        return false;
+    return ::fseeko(stream, static_cast<off_t>(offset), SEEK_SET) == 0;
+}
+
+} // namespace corvane

@@ -1,0 +1,215 @@
+#include "stamp/stamp_image.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <optional>
+
+#include "stamp/image_file.h"
+
+namespace corvane {
+
+namespace {
+
+struct step_messages {
+    const char* open_failed;
+    const char* close_failed;
+};
+
+constexpr step_messages plain_step = {"File open failed!\n", "File closed failed!\n"};
+constexpr step_messages pad_step = {"File re-open failed!\n", "File closed failed!\n"};
+constexpr step_messages checksum_step = {"File open failed when generate CRC!\n",
+                                         "File closed failed when generate CRC!\n"};
+constexpr step_messages verify_step = {"File open failed!\n",
+                                       "File closed failed when generate CRC!\n"};
+
+constexpr const char* seek_failed = "File seek failed!\n";
+constexpr const char* read_failed = "File read failed!\n";
+constexpr const char* write_failed = "File write failed!\n";
+constexpr const char* crc_read_failed = "File read failed when generate CRC!\n";
+
+bool fail(const char* message)
+{
+    std::fputs(message, stdout);
+    return false;
+}
+
+// One step: open the image, do the work, close it and check the close. The
+// work prints its own message when it fails; the stream is then closed by
+// its guard and the close no longer matters.
+template <typename Work>
+bool run_step(const char* file_name, open_mode mode, step_messages messages, Work work)
+{
+    image_stream stream = open_image(file_name, mode);
+    if (!stream)
+        return fail(messages.open_failed);
+    if (!work(stream.get()))
+        return false;
+    if (!stream.close())
+        return fail(messages.close_failed);
+    return true;
+}
+
+bool measure(std::FILE* stream, std::uint64_t& length)
+{
+    const std::optional<std::uint64_t> measured = file_length(stream);
+    if (!measured)
+        return fail(seek_failed);
+    length = *measured;
+    return true;
+}
+
+// Writes all of `bytes` and pushes them out of the stream's buffer, so that
+// a full disk is reported by the step that wrote.
+bool write_all(std::FILE* stream, const std::uint8_t* bytes, std::size_t count)
+{
+    if (std::fwrite(bytes, 1, count, stream) != count || std::fflush(stream) != 0)
+        return fail(write_failed);
+    return true;
+}
+
+bool write_header_at(std::FILE* stream, std::uint64_t offset, const image_header& header)
+{
+    if (!seek_to(stream, offset))
+        return fail(seek_failed);
+    return write_all(stream, header.bytes.data(), header.bytes.size());
+}
+
+bool pad_with_ff(std::FILE* stream, std::uint64_t count)
+{
+    static constexpr auto block = [] {
+        std::array<std::uint8_t, 4096> b{};
+        b.fill(0xFF);
+        return b;
+    }();
+    if (std::fseek(stream, 0, SEEK_END) != 0)
+        return fail(seek_failed);
+    while (count > 0) {
+        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(count, block.size()));
+        if (std::fwrite(block.data(), 1, n, stream) != n)
+            return fail(write_failed);
+        count -= n;
+    }
+    if (std::fflush(stream) != 0)
+        return fail(write_failed);
+    return true;
+}
+
+bool checksum(std::FILE* stream, std::uint64_t length, crc_buffer& buf, std::uint32_t& word)
+{
+    const crc_pass_result pass = image_crc_pass(stream, length, buf);
+    switch (pass.status) {
+    case crc_pass_status::ok:
+        word = pass.word;
+        return true;
+    case crc_pass_status::seek_failed:
+        return fail(seek_failed);
+    case crc_pass_status::read_failed:
+        return fail(crc_read_failed);
+    }
+    return fail(crc_read_failed);
+}
+
+} // namespace
+
+stamp_result stamp_image(const char* file_name, std::uint32_t image_size, image_header& header,
+                         image_header& temp_image_header, crc_buffer& checkSum_buf)
+{
+    constexpr stamp_result failed = stamp_result::failed;
+
+    std::uint64_t input_length = 0;
+    if (!run_step(file_name, open_mode::read, plain_step,
+                  [&](std::FILE* f) { return measure(f, input_length); }))
+        return failed;
+
+    if (input_length > image_size) {
+        std::printf("Error: input size [0x%x] is too small,image size = 0x%llx\n",
+                    unsigned{image_size}, static_cast<unsigned long long>(input_length));
+        return failed;
+    }
+    // Only an empty file gets this far with size 0, and a header cannot be
+    // placed 72 bytes before the start of a file.
+    if (image_size < header_distance_from_end) {
+        std::printf("Error: image size [0x%x] is too small to hold the header!\n",
+                    unsigned{image_size});
+        return failed;
+    }
+
+    if (input_length == image_size) {
+        temp_image_header = {};
+        if (!run_step(file_name, open_mode::update, plain_step, [&](std::FILE* f) {
+                if (!seek_to(f, input_length - header_distance_from_end))
+                    return fail(seek_failed);
+                if (std::fread(temp_image_header.bytes.data(), temp_image_header.bytes.size(), 1, f) != 1)
+                    return fail(read_failed);
+                return true;
+            }))
+            return failed;
+        // The old header is only shown: every field of the new one comes from
+        // the command line, and its CRC is not checked against the file.
+        if (has_signature(temp_image_header)) {
+            std::fputs("Attention: the image already has header, but still modify the header!\n", stdout);
+            std::fputs("********** original header print start **********\n", stdout);
+            print_image_header(temp_image_header);
+            std::fputs("********** original header print end **********\n", stdout);
+        }
+    }
+
+    // Opened and closed even when nothing is to be appended.
+    if (!run_step(file_name, open_mode::append, pad_step,
+                  [&](std::FILE* f) { return pad_with_ff(f, image_size - input_length); }))
+        return failed;
+
+    std::uint64_t target_size = 0;
+    if (!run_step(file_name, open_mode::read, plain_step, [&](std::FILE* f) {
+            if (!measure(f, target_size))
+                return false;
+            std::printf("File target_size %llX\n", static_cast<unsigned long long>(target_size));
+            return true;
+        }))
+        return failed;
+    if (target_size != image_size)
+        return stamp_result::length_mismatch;
+
+    const std::uint64_t header_offset = target_size - header_distance_from_end;
+    if (!run_step(file_name, open_mode::update, plain_step,
+                  [&](std::FILE* f) { return write_header_at(f, header_offset, header); }))
+        return failed;
+
+    std::uint32_t first_word = 0;
+    if (!run_step(file_name, open_mode::update, checksum_step, [&](std::FILE* f) {
+            if (!checksum(f, target_size, checkSum_buf, first_word))
+                return false;
+            std::printf("image CRC generated,crc =%X\n", unsigned{first_word});
+            return true;
+        }))
+        return failed;
+
+    // A second pass on a fresh stream guards against a file that changed, or
+    // was read wrongly, during the first one.
+    std::uint32_t second_word = 0;
+    if (!run_step(file_name, open_mode::update, verify_step, [&](std::FILE* f) {
+            if (!checksum(f, target_size, checkSum_buf, second_word))
+                return false;
+            if (second_word != first_word) {
+                std::fputs("File CRC verify failed!\n", stdout);
+                std::printf("org CRC %X, new CRC %X\n", unsigned{first_word}, unsigned{second_word});
+            }
+            return true;
+        }))
+        return failed;
+    // The header keeps CRC 0, which the controller rejects.
+    if (second_word != first_word)
+        return failed;
+
+    set_header_crc(header, second_word);
+    if (!run_step(file_name, open_mode::update, plain_step,
+                  [&](std::FILE* f) { return write_header_at(f, header_offset, header); }))
+        return failed;
+
+    std::printf("%s image create header succeed!\n", file_name);
+    print_image_header(header);
+    return stamp_result::stamped;
+}
+
+} // namespace corvane

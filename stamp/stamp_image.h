@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+
+#include "image/image_header.h"
+#include "stamp/crc_pass.h"
+
+namespace corvane {
+
+enum class stamp_result {
+    stamped,          // the image carries the header with its checksum
+    failed,           // a step failed; its message has been printed
+    length_mismatch,  // the padded file does not measure the requested size
+};
+
+// Turns the image file into a stamped image of `image_size` bytes: measures
+// it, reports a header already at its end, pads it with 0xFF, writes the
+// header 72 bytes before the end, checksums it twice, writes the header again
+// with the checksum and prints the result. Every step opens the file afresh
+// and closes it, checking the close. The first failure ends the sequence; the
+// file keeps whatever state it had reached.
+[[nodiscard]] stamp_result stamp_image(const char* file_name, std::uint32_t image_size,
+                                       image_header& header, image_header& temp_image_header,
+                                       crc_buffer& checkSum_buf);
+
+} // namespace corvane
