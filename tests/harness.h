@@ -1,0 +1,110 @@
+// Shared by the tests: scratch directories, runs of the built tool, file
+// contents, and zlib's CRC-32 as an independent oracle for the checksum.
+#pragma once
+
+#include <sys/stat.h>
+#include <zlib.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace corvane::testing {
+
+namespace fs = std::filesystem;
+using bytes = std::vector<unsigned char>;
+using words = std::vector<std::string>;
+
+inline bytes read_file(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void write_file(const fs::path& file, const bytes& content)
+{
+    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(content.data()), std::ssize(content));
+}
+
+inline bytes counting(std::size_t size)  // byte i holds i mod 256
+{
+    bytes b(size);
+    for (std::size_t i = 0; i < size; ++i)
+        b[i] = static_cast<unsigned char>(i);
+    return b;
+}
+
+// The checksum word from zlib's CRC-32 of the covered bytes: complemented, byte-reversed.
+inline std::uint32_t oracle_word(uLong zlib_crc)
+{
+    const auto r = static_cast<std::uint32_t>(~zlib_crc);
+    return r >> 24 | (r >> 8 & 0xFF00u) | (r << 8 & 0xFF0000u) | r << 24;
+}
+inline std::uint32_t oracle_word(const bytes& image)  // covers all but the last 12 bytes
+{
+    return oracle_word(crc32(0L, image.data(), static_cast<uInt>(image.size() > 12 ? image.size() - 12 : 0)));
+}
+
+// A fresh directory, removed at the end: the tool runs in `work`, its output lands beside it.
+struct scratch_dir {
+    fs::path root, work;
+    scratch_dir()
+    {
+        std::string name = (fs::temp_directory_path() / "corvane-XXXXXX").string();
+        root = mkdtemp(name.data());
+        chmod(root.c_str(), 0755);  // reachable by the unprivileged runs
+        fs::create_directory(work = root / "work");
+    }
+    ~scratch_dir() { fs::remove_all(root); }
+};
+
+struct run_result {
+    int status;
+    std::string out, err;
+};
+
+inline words command_line(std::string kind, std::string size_kb, std::string version = "1.0.0.2101",
+                          std::string device_id = "8640")
+{
+    return {"-t", kind, "-s", size_kb, "-v", version, "-i", device_id};
+}
+
+// Tests run as root in CI, where file modes do not bind: `as_nobody` runs the
+// tool as user nobody, from a copy the build folder cannot keep from it.
+inline const std::string as_nobody = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+
+// Runs the built tool in dir.work with a shell; `stdout_to` replaces the capture of standard output.
+inline run_result run_tool(const scratch_dir& dir, const words& args, const std::string& prefix = "",
+                           const std::string& stdout_to = "")
+{
+    const auto word = [](const fs::path& text) {  // a single-quoted shell word
+        std::string q = "'";
+        for (const char c : text.string())
+            q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        return q + "'";
+    };
+    fs::path binary = CORVANE_BINARY;
+    if (!prefix.empty() && fs::copy_file(binary, dir.root / "corvane"))
+        binary = dir.root / "corvane";
+    const fs::path out = stdout_to.empty() ? dir.root / "out" : fs::path(stdout_to);
+    std::string command = "cd " + word(dir.work) + " && " + prefix + word(binary);
+    for (const auto& a : args)
+        command += " " + word(a);
+    const int status = std::system((command + " >" + word(out) + " 2>" + word(dir.root / "err")).c_str());
+    const bytes o = stdout_to.empty() ? read_file(out) : bytes{}, e = read_file(dir.root / "err");
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, {o.begin(), o.end()}, {e.begin(), e.end()}};
+}
+
+inline std::string greeting_and_echo(const words& args)
+{
+    std::string text = std::string("Hello Corvane 1.0.0.1003\nargv[0]:") + CORVANE_BINARY + "\n";
+    for (std::size_t i = 0; i < args.size(); ++i)
+        text += "argv[" + std::to_string(i + 1) + "]:" + args[i] + "\n";
+    return text;
+}
+
+} // namespace corvane::testing

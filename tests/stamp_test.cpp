@@ -1,0 +1,190 @@
+// The stamping end to end: the built tool on real files, checking standard
+// output exactly, the exit status and every byte of the file left behind.
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+
+#include "tests/harness.h"
+
+namespace corvane::testing {
+namespace {
+
+void put_le32(unsigned char* at, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        at[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+unsigned le32(const unsigned char* at) { return at[0] | at[1] << 8 | at[2] << 16 | unsigned{at[3]} << 24; }
+
+// The header of a -v 1.0.0.2101 -i 8640 run, as its 64 bytes.
+void put_header(unsigned char* h, std::uint32_t size, unsigned char type, std::uint32_t crc)
+{
+    const unsigned char fields[20] = {'Z', 'T', '_', 'F', 'L', 'A', 'S', 'H', type, 1, 0, 0, 21, 1, 0, 0, 0, 0, 0x40, 0x86};
+    std::fill_n(std::copy_n(fields, 20, h), 40, 0);
+    put_le32(h + 14, size);
+    put_le32(h + 60, crc);
+}
+
+// The input padded with 0xFF, the header 72 bytes before the end with its
+// CRC by zlib, the last 8 bytes as they were.
+bytes expected_image(bytes image, std::uint32_t size, unsigned char type)
+{
+    image.resize(size, 0xFF);
+    put_header(&image[size - 72], size, type, 0);
+    put_le32(&image[size - 12], oracle_word(image));
+    return image;
+}
+
+std::string report(const unsigned char* h)
+{
+    char text[256];
+    std::snprintf(text, sizeof text, "header signature = %.8s\nheader type = 0x%x \nheader version = "
+                  "%d.%d.%d.%d.%d ,[major.minor.oem.beta.alpha]\nheader crc = 0x%x \n", reinterpret_cast<const char*>(h),
+                  h[8], h[9], h[10], h[11], h[12], h[13], le32(h + 60));
+    return text;
+}
+
+std::string success_output(const words& args, const std::string& file, const bytes& input, const bytes& image)
+{
+    const std::size_t at = image.size() - 72;
+    std::string out = greeting_and_echo(args);
+    if (input.size() == image.size() && std::memcmp(&input[at], "ZT_FLASH", 8) == 0)
+        out += "Attention: the image already has header, but still modify the header!\n"
+               "********** original header print start **********\n" + report(&input[at]) +
+               "********** original header print end **********\n";
+    char lines[96];
+    std::snprintf(lines, sizeof lines, "File target_size %zX\nimage CRC generated,crc =%X\n", image.size(), le32(&image[at + 60]));
+    return out + lines + file + " image create header succeed!\n" + report(&image[at]);
+}
+
+TEST(Stamp, Succeeds)
+{
+    const bytes stamped = expected_image(counting(1000), 2048, 2);
+    EXPECT_EQ(bytes(stamped.begin() + 2036, stamped.begin() + 2040), (bytes{0x45, 0xF7, 0x9A, 0x5C}));
+    const struct { const char* kind; const char* file; unsigned char type; bytes input; const char* size_kb; } cases[] = {
+        {"hbainfo", "hbainfo.bin", 0, {}, "4"}, {"firmware", "firmware.bin", 3, {}, "2"},
+        {"uboot", "fwloader.bin", 4, {}, "2"},  {"hba", "hba.txt", 5, {}, "2"},
+        {"desc", "desc.txt", 6, {}, "2"},
+        {"bios", "bios.bin", 2, counting(1000), "2"},
+        {"bios", "bios.bin", 2, counting(100000), "128"},
+        {"bios", "bios.bin", 2, counting(2048), "2"},  // exact size, no header yet
+        {"bios", "bios.bin", 2, stamped, "2"},         // again: the old header is shown
+        {"bios", "bios.bin", 2, stamped, "4"},         // larger: the old header is content
+    };
+    for (const auto& c : cases) {
+        const scratch_dir dir;
+        write_file(dir.work / c.file, c.input);
+        const run_result r = run_tool(dir, command_line(c.kind, c.size_kb));
+        const bytes expected = expected_image(c.input, static_cast<std::uint32_t>(std::stoul(c.size_kb)) * 1024, c.type);
+        EXPECT_EQ(read_file(dir.work / c.file), expected) << c.kind << " " << c.input.size();
+        EXPECT_EQ(r.out, success_output(command_line(c.kind, c.size_kb), c.file, c.input, expected));
+        EXPECT_EQ(r.status, 0);
+    }
+}
+
+// What stands under a name, to tell that a refused run left it as it was.
+std::string describe(const fs::path& p)
+{
+    const fs::file_status s = fs::symlink_status(p);
+    if (!fs::is_regular_file(s))
+        return "type " + std::to_string(static_cast<int>(s.type()));
+    const bytes content = fs::file_size(p) < (1 << 20) ? read_file(p) : bytes{};
+    return std::to_string(fs::file_size(p)) + std::string(content.begin(), content.end());
+}
+
+TEST(Stamp, RefusedBeforeAnyWrite)
+{
+    using setup = std::function<void(const fs::path&)>;
+    const auto file = [](bytes content) { return setup([=](const fs::path& p) { write_file(p, content); }); };
+    const struct { setup make; const char* size_kb; const char* message; } cases[] = {
+        {file(counting(2049)), "2", "Error: input size [0x800] is too small,image size = 0x801\n"},
+        {file(counting(1000)), "4194304", "Error: input size [0x0] is too small,image size = 0x3e8\n"},
+        {file({}), "4194304", "Error: image size [0x0] is too small to hold the header!\n"},
+        {[](const fs::path& p) { write_file(p, {}); fs::resize_file(p, (5ull << 30) + 1); }, "2",
+         "Error: input size [0x800] is too small,image size = 0x140000001\n"},
+        {[](const fs::path&) {}, "2", "File open failed!\n"},
+        {[](const fs::path& p) { fs::create_directory(p); }, "2", "File open failed!\n"},
+        {[](const fs::path& p) { mkfifo(p.c_str(), 0644); }, "2", "File open failed!\n"},
+        {[](const fs::path& p) { fs::create_directory_symlink("/", p); }, "2", "File open failed!\n"},
+    };
+    for (const auto& c : cases) {
+        const scratch_dir dir;
+        c.make(dir.work / "bios.bin");
+        const std::string before = describe(dir.work / "bios.bin");
+        const run_result r = run_tool(dir, command_line("bios", c.size_kb));
+        EXPECT_EQ(r.out, greeting_and_echo(command_line("bios", c.size_kb)) + c.message);
+        EXPECT_EQ(r.status, 1) << c.message;
+        EXPECT_EQ(describe(dir.work / "bios.bin"), before) << c.message;
+    }
+}
+
+TEST(Stamp, WriteProtectedImageIsNotWritten)
+{
+    if (std::system((as_nobody + "true").c_str()) != 0)
+        GTEST_SKIP() << "cannot run the tool as an unprivileged user here";
+    // Exact size fails at the old-header step, a shorter file at padding.
+    for (const auto& [size, message] : {std::pair{std::size_t{2048}, "File open failed!\n"}, {std::size_t{1000}, "File re-open failed!\n"}}) {
+        const scratch_dir dir;
+        write_file(dir.work / "bios.bin", counting(size));
+        fs::permissions(dir.work / "bios.bin", fs::perms::owner_read | fs::perms::others_read);
+        const run_result r = run_tool(dir, command_line("bios", "2"), as_nobody);
+        EXPECT_TRUE(r.out.ends_with(std::string("argv[8]:8640\n") + message)) << r.out;
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(read_file(dir.work / "bios.bin"), counting(size));
+    }
+}
+
+TEST(Stamp, FullDiskWhilePaddingLeavesAPartlyPaddedFile)
+{
+    const scratch_dir dir;
+    if (mount("tmpfs", dir.work.c_str(), "tmpfs", 0, "size=16k") != 0)
+        GTEST_SKIP() << "cannot mount a small tmpfs here";
+    write_file(dir.work / "bios.bin", counting(1000));
+    const run_result r = run_tool(dir, command_line("bios", "64"));
+    const bytes image = read_file(dir.work / "bios.bin");
+    umount(dir.work.c_str());
+    EXPECT_EQ(r.out, greeting_and_echo(command_line("bios", "64")) + "File write failed!\n");
+    EXPECT_EQ(r.status, 1);
+    ASSERT_TRUE(image.size() >= 1000 && image.size() < 65536) << image.size();
+    EXPECT_TRUE(std::equal(image.begin(), image.begin() + 1000, counting(1000).begin()));
+    EXPECT_TRUE(std::all_of(image.begin() + 1000, image.end(), [](unsigned char b) { return b == 0xFF; }));
+}
+
+TEST(Stamp, LostReportIsAFailure)
+{
+    const scratch_dir dir;
+    write_file(dir.work / "bios.bin", counting(1000));
+    const run_result r = run_tool(dir, command_line("bios", "2"), "", "/dev/full");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "corvane: standard output could not be written\n");
+    EXPECT_EQ(read_file(dir.work / "bios.bin"), expected_image(counting(1000), 2048, 2));
+}
+
+TEST(Stamp, ImageBeyondTwoGiB)
+{
+    // A sparse 2 GiB input padded by 2 KB: every length passes 2^31.
+    const scratch_dir dir;
+    write_file(dir.work / "bios.bin", {});
+    fs::resize_file(dir.work / "bios.bin", 1ull << 31);
+    const run_result r = run_tool(dir, command_line("bios", "2097154"));
+    ASSERT_EQ(fs::file_size(dir.work / "bios.bin"), (1ull << 31) + 2048) << r.out;
+    // The last 2 KB, with zlib's CRC of 2 GiB of zeros (doubled up from 1 MiB) and of them.
+    bytes tail(2048, 0xFF), zeros(1 << 20);
+    put_header(&tail[2048 - 72], (1u << 31) + 2048, 2, 0);
+    uLong crc = crc32(0L, zeros.data(), 1 << 20);
+    for (z_off_t length = 1 << 20; length < (1ll << 31); length *= 2)
+        crc = crc32_combine(crc, crc, length);
+    put_le32(&tail[2048 - 12], oracle_word(crc32(crc, tail.data(), 2048 - 12)));
+    std::ifstream in(dir.work / "bios.bin", std::ios::binary);
+    in.seekg(1ll << 31);
+    EXPECT_EQ(bytes(std::istreambuf_iterator<char>(in), {}), tail);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.out.ends_with("bios.bin image create header succeed!\n" + report(&tail[2048 - 72])));
+}
+
+} // namespace
+} // namespace corvane::testing
