@@ -110,6 +110,56 @@ bool checksum(std::FILE* stream, std::uint64_t length, crc_buffer& buf, std::uin
     return fail(crc_read_failed);
 }
 
+// Shows a header already at the end of a file of exactly the image size. It
+// is only shown: every field of the new one comes from the command line, and
+// its CRC is not checked against the file.
+bool report_old_header(const char* file_name, std::uint64_t length, image_header& temp_image_header)
+{
+    temp_image_header = {};
+    if (!run_step(file_name, open_mode::update, plain_step, [&](std::FILE* f) {
+            if (!seek_to(f, length - header_distance_from_end))
+                return fail(seek_failed);
+            if (std::fread(temp_image_header.bytes.data(), temp_image_header.bytes.size(), 1, f) != 1)
+                return fail(read_failed);
+            return true;
+        }))
+        return false;
+    if (has_signature(temp_image_header)) {
+        std::fputs("Attention: the image already has header, but still modify the header!\n", stdout);
+        std::fputs("********** original header print start **********\n", stdout);
+        print_image_header(temp_image_header);
+        std::fputs("********** original header print end **********\n", stdout);
+    }
+    return true;
+}
+
+// The checksum pass, then a second one on a fresh stream, which guards
+// against a file that changed, or was read wrongly, during the first. When
+// they disagree the run fails, so that the header keeps CRC 0, which the
+// controller rejects.
+bool checksum_twice(const char* file_name, std::uint64_t length, crc_buffer& buf, std::uint32_t& word)
+{
+    std::uint32_t first = 0;
+    if (!run_step(file_name, open_mode::update, checksum_step, [&](std::FILE* f) {
+            if (!checksum(f, length, buf, first))
+                return false;
+            std::printf("image CRC generated,crc =%X\n", unsigned{first});
+            return true;
+        }))
+        return false;
+    if (!run_step(file_name, open_mode::update, verify_step, [&](std::FILE* f) {
+            if (!checksum(f, length, buf, word))
+                return false;
+            if (word != first) {
+                std::fputs("File CRC verify failed!\n", stdout);
+                std::printf("org CRC %X, new CRC %X\n", unsigned{first}, unsigned{word});
+            }
+            return true;
+        }))
+        return false;
+    return word == first;
+}
+
 } // namespace
 
 stamp_result stamp_image(const char* file_name, std::uint32_t image_size, image_header& header,
@@ -135,25 +185,8 @@ stamp_result stamp_image(const char* file_name, std::uint32_t image_size, image_
         return failed;
     }
 
-    if (input_length == image_size) {
-        temp_image_header = {};
-        if (!run_step(file_name, open_mode::update, plain_step, [&](std::FILE* f) {
-                if (!seek_to(f, input_length - header_distance_from_end))
-                    return fail(seek_failed);
-                if (std::fread(temp_image_header.bytes.data(), temp_image_header.bytes.size(), 1, f) != 1)
-                    return fail(read_failed);
-                return true;
-            }))
-            return failed;
-        // The old header is only shown: every field of the new one comes from
-        // the command line, and its CRC is not checked against the file.
-        if (has_signature(temp_image_header)) {
-            std::fputs("Attention: the image already has header, but still modify the header!\n", stdout);
-            std::fputs("********** original header print start **********\n", stdout);
-            print_image_header(temp_image_header);
-            std::fputs("********** original header print end **********\n", stdout);
-        }
-    }
+    if (input_length == image_size && !report_old_header(file_name, input_length, temp_image_header))
+        return failed;
 
     // Opened and closed even when nothing is to be appended.
     if (!run_step(file_name, open_mode::append, pad_step,
@@ -176,33 +209,11 @@ stamp_result stamp_image(const char* file_name, std::uint32_t image_size, image_
                   [&](std::FILE* f) { return write_header_at(f, header_offset, header); }))
         return failed;
 
-    std::uint32_t first_word = 0;
-    if (!run_step(file_name, open_mode::update, checksum_step, [&](std::FILE* f) {
-            if (!checksum(f, target_size, checkSum_buf, first_word))
-                return false;
-            std::printf("image CRC generated,crc =%X\n", unsigned{first_word});
-            return true;
-        }))
+    std::uint32_t word = 0;
+    if (!checksum_twice(file_name, target_size, checkSum_buf, word))
         return failed;
 
-    // A second pass on a fresh stream guards against a file that changed, or
-    // was read wrongly, during the first one.
-    std::uint32_t second_word = 0;
-    if (!run_step(file_name, open_mode::update, verify_step, [&](std::FILE* f) {
-            if (!checksum(f, target_size, checkSum_buf, second_word))
-                return false;
-            if (second_word != first_word) {
-                std::fputs("File CRC verify failed!\n", stdout);
-                std::printf("org CRC %X, new CRC %X\n", unsigned{first_word}, unsigned{second_word});
-            }
-            return true;
-        }))
-        return failed;
-    // The header keeps CRC 0, which the controller rejects.
-    if (second_word != first_word)
-        return failed;
-
-    set_header_crc(header, second_word);
+    set_header_crc(header, word);
     if (!run_step(file_name, open_mode::update, plain_step,
                   [&](std::FILE* f) { return write_header_at(f, header_offset, header); }))
         return failed;

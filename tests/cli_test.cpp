@@ -7,7 +7,8 @@
 namespace corvane::testing {
 namespace {
 
-const std::string type_error = "type error,please check the type, type should be bios or firmware or uboot or hbainfo or hba or desc!\n";
+const std::string type_error =
+    "type error,please check the type, type should be bios or firmware or uboot or hbainfo or hba or desc!\n";
 const std::string size_error = "size error,please check the size, size<=0!\n";
 const std::string family_error = "] wrong, should be 0x9xxx or 0x8xxx!\n";
 const std::string listed_error = "] wrong, should be 0x9470 or 0x8640!\n";

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <tuple>
 
 #include "tests/harness.h"
 
@@ -23,7 +24,8 @@ unsigned le32(const unsigned char* at) { return at[0] | at[1] << 8 | at[2] << 16
 // The header of a -v 1.0.0.2101 -i 8640 run, as its 64 bytes.
 void put_header(unsigned char* h, std::uint32_t size, unsigned char type, std::uint32_t crc)
 {
-    const unsigned char fields[20] = {'Z', 'T', '_', 'F', 'L', 'A', 'S', 'H', type, 1, 0, 0, 21, 1, 0, 0, 0, 0, 0x40, 0x86};
+    const unsigned char fields[20] = {'Z', 'T', '_', 'F', 'L', 'A', 'S', 'H', type, 1,
+                                      0,   0,   21,  1,   0,   0,   0,   0,   0x40, 0x86};
     std::fill_n(std::copy_n(fields, 20, h), 40, 0);
     put_le32(h + 14, size);
     put_le32(h + 60, crc);
@@ -57,7 +59,8 @@ std::string success_output(const words& args, const std::string& file, const byt
                "********** original header print start **********\n" + report(&input[at]) +
                "********** original header print end **********\n";
     char lines[96];
-    std::snprintf(lines, sizeof lines, "File target_size %zX\nimage CRC generated,crc =%X\n", image.size(), le32(&image[at + 60]));
+    std::snprintf(lines, sizeof lines, "File target_size %zX\nimage CRC generated,crc =%X\n", image.size(),
+                  le32(&image[at + 60]));
     return out + lines + file + " image create header succeed!\n" + report(&image[at]);
 }
 
@@ -65,7 +68,12 @@ TEST(Stamp, Succeeds)
 {
     const bytes stamped = expected_image(counting(1000), 2048, 2);
     EXPECT_EQ(bytes(stamped.begin() + 2036, stamped.begin() + 2040), (bytes{0x45, 0xF7, 0x9A, 0x5C}));
-    const struct { const char* kind; const char* file; unsigned char type; bytes input; const char* size_kb; } cases[] = {
+    const struct {
+        const char *kind, *file;
+        unsigned char type;
+        bytes input;
+        const char* size_kb;
+    } cases[] = {
         {"hbainfo", "hbainfo.bin", 0, {}, "4"}, {"firmware", "firmware.bin", 3, {}, "2"},
         {"uboot", "fwloader.bin", 4, {}, "2"},  {"hba", "hba.txt", 5, {}, "2"},
         {"desc", "desc.txt", 6, {}, "2"},
@@ -86,14 +94,12 @@ TEST(Stamp, Succeeds)
     }
 }
 
-// What stands under a name, to tell that a refused run left it as it was.
-std::string describe(const fs::path& p)
+// What stands under a name (type, length, content of a small file), to tell that a refused run left it alone.
+auto describe(const fs::path& p)
 {
-    const fs::file_status s = fs::symlink_status(p);
-    if (!fs::is_regular_file(s))
-        return "type " + std::to_string(static_cast<int>(s.type()));
-    const bytes content = fs::file_size(p) < (1 << 20) ? read_file(p) : bytes{};
-    return std::to_string(fs::file_size(p)) + std::string(content.begin(), content.end());
+    const bool small = fs::is_regular_file(fs::symlink_status(p)) && fs::file_size(p) < (1 << 20);
+    return std::tuple{fs::symlink_status(p).type(), small ? read_file(p) : bytes{},
+                      fs::is_regular_file(p) ? fs::file_size(p) : 0};
 }
 
 TEST(Stamp, RefusedBeforeAnyWrite)
@@ -114,7 +120,7 @@ TEST(Stamp, RefusedBeforeAnyWrite)
     for (const auto& c : cases) {
         const scratch_dir dir;
         c.make(dir.work / "bios.bin");
-        const std::string before = describe(dir.work / "bios.bin");
+        const auto before = describe(dir.work / "bios.bin");
         const run_result r = run_tool(dir, command_line("bios", c.size_kb));
         EXPECT_EQ(r.out, greeting_and_echo(command_line("bios", c.size_kb)) + c.message);
         EXPECT_EQ(r.status, 1) << c.message;
@@ -127,7 +133,8 @@ TEST(Stamp, WriteProtectedImageIsNotWritten)
     if (std::system((as_nobody + "true").c_str()) != 0)
         GTEST_SKIP() << "cannot run the tool as an unprivileged user here";
     // Exact size fails at the old-header step, a shorter file at padding.
-    for (const auto& [size, message] : {std::pair{std::size_t{2048}, "File open failed!\n"}, {std::size_t{1000}, "File re-open failed!\n"}}) {
+    for (const auto& [size, message] :
+         {std::pair{std::size_t{2048}, "File open failed!\n"}, {std::size_t{1000}, "File re-open failed!\n"}}) {
         const scratch_dir dir;
         write_file(dir.work / "bios.bin", counting(size));
         fs::permissions(dir.work / "bios.bin", fs::perms::owner_read | fs::perms::others_read);

@@ -1,14 +1,10 @@
-// The pure parts: argument values, the header record and the checksum.
+// The pure parts: the argument values, and the checksum pass over a file.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <optional>
-#include <span>
 
 #include "cli/arg_values.h"
-#include "image/image_crc.h"
 #include "image/image_header.h"
 #include "stamp/crc_pass.h"
 #include "tests/harness.h"
@@ -19,7 +15,14 @@ namespace {
 TEST(ArgValues, DecimalSizeAndDeviceId)
 {
     // text, as decimal, size rule, bytes, 2048-byte rule, as device id
-    const struct { const char* text; std::int32_t value; bool size_ok; std::uint32_t size; bool unit_ok; std::uint16_t id; } cases[] = {
+    const struct {
+        const char* text;
+        std::int32_t value;
+        bool size_ok;
+        std::uint32_t size;
+        bool unit_ok;
+        std::uint16_t id;
+    } cases[] = {
         {"128", 128, true, 0x20000, true, 0x0128},  {"  \t+2", 2, true, 2048, true, 0x0002},
         {"3", 3, true, 0xC00, false, 0x0003},       {"0", 0, false, 0, true, 0},
         {"-4", -4, false, 0xFFFFF000, true, 0xFFFC}, {"abc", 0, false, 0, true, 0},
@@ -53,29 +56,6 @@ TEST(ArgValues, VersionText)
     };
     for (const auto& c : cases)
         EXPECT_EQ(parse_version_text(c.text), c.version) << c.text;
-}
-
-TEST(ImageHeader, SignatureIsExactAndCaseSensitive)
-{
-    for (const auto& [start, recognised] : {std::pair{"ZT_FLASH", true}, {"ZT_FLASHx", true},
-                                             {"zt_flash", false}, {"ZT_FLAS", false}}) {
-        image_header block{};
-        std::copy_n(start, std::strlen(start), block.bytes.begin());
-        EXPECT_EQ(has_signature(block), recognised) << start;
-    }
-}
-
-TEST(ImageCrc, KernelAgainstZlibAndTheVector)
-{
-    const std::uint8_t abc[] = {'a', 'b', 'c'};
-    EXPECT_EQ(crc_accumulate(crc_initial, abc), 0xCADBBE3Du);
-    EXPECT_EQ(checksum_word(0xCADBBE3Du), 0x3DBEDBCAu);
-    const bytes data = counting(4099);
-    for (const std::size_t split : {0u, 1u, 512u, 4099u}) {  // in pieces equals whole
-        const std::uint32_t reg = crc_accumulate(crc_accumulate(crc_initial, std::span(data).first(split)),
-                                                 std::span(data).subspan(split));
-        EXPECT_EQ(checksum_word(reg), oracle_word(crc32(0L, data.data(), 4099))) << split;
-    }
 }
 
 TEST(ImageCrc, PassOverAFile)
