@@ -161,6 +161,29 @@ TEST(Stamp, FullDiskWhilePaddingLeavesAPartlyPaddedFile)
     EXPECT_TRUE(std::all_of(image.begin() + 1000, image.end(), [](unsigned char b) { return b == 0xFF; }));
 }
 
+TEST(Stamp, PassesThatDisagreeLeaveCrcZero)
+{
+    // gdb stops the tool at its second checksum pass and changes the file's first byte.
+    const scratch_dir dir;
+    write_file(dir.work / "bios.bin", counting(1000));
+    std::system(("cd '" + dir.work.string() + "' && gdb -batch -nx -ex 'set environment ASAN_OPTIONS=detect_leaks=0'"
+                 " -ex 'break corvane::image_crc_pass' -ex 'run -t bios -s 2 -v 1.0.0.2101 -i 8640 >../out'"
+                 " -ex continue -ex 'shell printf X | dd of=bios.bin conv=notrunc status=none' -ex continue"
+                 " -ex 'print $_exitcode' " CORVANE_BINARY " >../gdb 2>&1").c_str());
+    const bytes out = read_file(dir.root / "out"), log = read_file(dir.root / "gdb");
+    if (out.empty())
+        GTEST_SKIP() << "gdb cannot run the tool here: " << std::string(log.begin(), log.end());
+    bytes image = expected_image(counting(1000), 2048, 2);
+    image[0] = 'X';
+    put_le32(&image[2048 - 12], 0);
+    char tail[128];
+    std::snprintf(tail, sizeof tail, "File target_size 800\nimage CRC generated,crc =5C9AF745\n"
+                  "File CRC verify failed!\norg CRC 5C9AF745, new CRC %X\n", oracle_word(image));
+    EXPECT_EQ(std::string(out.begin(), out.end()), greeting_and_echo(command_line("bios", "2")) + tail);
+    EXPECT_TRUE(std::string(log.begin(), log.end()).ends_with("$1 = 1\n"));  // the exit status
+    EXPECT_EQ(read_file(dir.work / "bios.bin"), image);
+}
+
 TEST(Stamp, LostReportIsAFailure)
 {
     const scratch_dir dir;
