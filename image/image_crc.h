@@ -11,7 +11,7 @@ namespace corvane {
 // 0xEDB88320), with the register started at all ones and not inverted at the
 // end. The checksum word is that final register with its bytes reversed, so
 // the header's little-endian CRC field holds the register most significant
-// byte first, the order in which the controller's boot code compares it.
+// byte first.
 
 inline constexpr std::uint32_t crc_polynomial = 0xEDB88320u;
 inline constexpr std::uint32_t crc_initial = 0xFFFFFFFFu;
