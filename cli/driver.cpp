@@ -34,7 +34,8 @@ int run_corvane(std::span<char* const> args)
     if (args.size() > 9 || args.size() < 2)
         return refuse("error: check cmd: example <Corvane -t bios -s 128 -v 1.0.0.2101 -i 8640> \n");
 
-    // A position past the end of the vector fails the check of that position.
+    // A position past the end of the vector fails the check of that position:
+    // its word reads as empty, which no kind, size or option word accepts.
     const auto word = [args](std::size_t position) -> std::optional<std::string_view> {
         if (position < args.size())
             return args[position];
@@ -43,14 +44,14 @@ int run_corvane(std::span<char* const> args)
 
     if (word(1) != "-t")
         return refuse("cmd need option(type):-t\n");
-    const image_kind* kind = word(2) ? find_image_kind(*word(2)) : nullptr;
+    const image_kind* kind = find_image_kind(word(2).value_or(""));
     if (kind == nullptr)
         return refuse("type error,please check the type, type should be bios or firmware or uboot "
                       "or hbainfo or hba or desc!\n");
     if (word(3) != "-s")
         return refuse("cmd need option(size):-s \n");
     const std::int32_t size_kb = decimal_value(word(4).value_or(""));
-    if (!word(4) || !size_value_ok(size_kb))
+    if (!size_value_ok(size_kb))
         return refuse("size error,please check the size, size<=0!\n");
     if (word(5) != "-v")
         return refuse("cmd need option(version):-v \n");

@@ -84,14 +84,11 @@ bool pad_with_ff(std::FILE* stream, std::uint64_t count)
     }();
     if (std::fseek(stream, 0, SEEK_END) != 0)
         return fail(seek_failed);
-    while (count > 0) {
-        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(count, block.size()));
-        if (std::fwrite(block.data(), 1, n, stream) != n)
-            return fail(write_failed);
-        count -= n;
+    for (std::size_t n = 0; count > 0; count -= n) {
+        n = static_cast<std::size_t>(std::min<std::uint64_t>(count, block.size()));
+        if (!write_all(stream, block.data(), n))
+            return false;
     }
-    if (std::fflush(stream) != 0)
-        return fail(write_failed);
     return true;
 }
 
