@@ -10,14 +10,13 @@
 #include "cli/exit_status.h"
 #include "cli/image_kinds.h"
 #include "cli/internal_check.h"
+#include "cli/version.h"
 #include "image/image_header.h"
 #include "stamp/stamp_image.h"
 
 namespace corvane {
 
 namespace {
-
-constexpr unsigned tool_version[4] = {1, 0, 0, 1003};
 
 int refuse(const char* message)
 {
@@ -72,7 +71,7 @@ int run_corvane(std::span<char* const> args)
 
     const std::optional<image_version> version = parse_version_text(*word(6));
     if (!version)
-        internal_check_failed("(dot[3]-dot[2]-1)==4");
+        CORVANE_INTERNAL_CHECK_FAILED("(dot[3]-dot[2]-1)==4");
     const std::uint32_t image_size = image_size_from_kb(size_kb);
     const std::uint16_t device_id = device_id_from_digits(*word(8));
     if (!device_id_accepted(device_id)) {
@@ -98,7 +97,7 @@ int run_corvane(std::span<char* const> args)
     case stamp_result::failed:
         return exit_stamp_failed;
     case stamp_result::length_mismatch:
-        internal_check_failed("(ZT_U32)target_size==image_size");
+        CORVANE_INTERNAL_CHECK_FAILED("(ZT_U32)target_size==image_size");
     }
     return exit_stamp_failed;
 }

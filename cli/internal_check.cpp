@@ -8,14 +8,15 @@
 
 namespace corvane {
 
-void internal_check_failed(const char* expression, std::source_location where)
+void internal_check_failed(const char* expression, const char* file, int line)
 {
-    std::string_view file = where.file_name();
-    if (const auto slash = file.rfind('/'); slash != std::string_view::npos)
-        file.remove_prefix(slash + 1);
+    // The base name only: the message should not depend on where the tool was built.
+    std::string_view name = file;
+    if (const auto slash = name.rfind('/'); slash != std::string_view::npos)
+        name.remove_prefix(slash + 1);
     std::fflush(stdout);
     std::fprintf(stderr, "Assertion failed: %s, file %.*s, line %d\n", expression,
-                 static_cast<int>(file.size()), file.data(), static_cast<int>(where.line()));
+                 static_cast<int>(name.size()), name.data(), line);
     std::exit(exit_internal_check);
 }
 

@@ -43,7 +43,7 @@ TEST(CommandLine, ChecksInOrder)
     const scratch_dir dir;
     for (const auto& c : cases) {
         const run_result r = run_tool(dir, c.args);
-        const std::string start = c.echoed ? greeting_and_echo(c.args) : "Hello Corvane 1.0.0.1003\n";
+        const std::string start = c.echoed ? greeting_and_echo(c.args) : greeting();
         EXPECT_EQ(r.out, start + c.message) << ::testing::PrintToString(c.args);
         if (c.message == internal) {
             EXPECT_TRUE(r.err.starts_with("Assertion failed: (dot[3]-dot[2]-1)==4, file driver.cpp, line ") &&

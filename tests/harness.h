@@ -11,7 +11,10 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "cli/version.h"
 
 namespace corvane::testing {
 
@@ -81,22 +84,30 @@ inline const std::string as_nobody = "setpriv --reuid=65534 --regid=65534 --clea
 inline run_result run_tool(const scratch_dir& dir, const words& args, const std::string& prefix = "",
                            const std::string& stdout_to = "")
 {
-    const auto word = [](const fs::path& text) { return "'" + text.string() + "'"; };  // no test word holds a quote
+    std::string command;
+    const auto put = [&command](std::string_view before, const fs::path& word) {
+        command.append(before).append("'").append(word.string()).append("'");  // no test word holds a quote
+    };
     fs::path binary = CORVANE_BINARY;
     if (!prefix.empty() && fs::copy_file(binary, dir.root / "corvane"))
         binary = dir.root / "corvane";
     const fs::path out = stdout_to.empty() ? dir.root / "out" : fs::path(stdout_to);
-    std::string command = "cd " + word(dir.work) + " && " + prefix + word(binary);
+    put("cd ", dir.work);
+    put(" && " + prefix, binary);
     for (const auto& a : args)
-        command += " " + word(a);
-    const int status = std::system((command + " >" + word(out) + " 2>" + word(dir.root / "err")).c_str());
+        put(" ", a);
+    put(" >", out);
+    put(" 2>", dir.root / "err");
+    const int status = std::system(command.c_str());
     const bytes o = stdout_to.empty() ? read_file(out) : bytes{}, e = read_file(dir.root / "err");
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, {o.begin(), o.end()}, {e.begin(), e.end()}};
 }
 
+inline std::string greeting() { return std::string("Hello Corvane ") + tool_version_text + "\n"; }
+
 inline std::string greeting_and_echo(const words& args)
 {
-    std::string text = std::string("Hello Corvane 1.0.0.1003\nargv[0]:") + CORVANE_BINARY + "\n";
+    std::string text = greeting() + "argv[0]:" + CORVANE_BINARY + "\n";
     for (std::size_t i = 0; i < args.size(); ++i)
         text += "argv[" + std::to_string(i + 1) + "]:" + args[i] + "\n";
     return text;

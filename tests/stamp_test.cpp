@@ -19,7 +19,10 @@ void put_le32(unsigned char* at, std::uint32_t v)
     for (int i = 0; i < 4; ++i)
         at[i] = static_cast<unsigned char>(v >> (8 * i));
 }
-unsigned le32(const unsigned char* at) { return at[0] | at[1] << 8 | at[2] << 16 | unsigned{at[3]} << 24; }
+unsigned le32(const unsigned char* at)
+{
+    return unsigned{at[0]} | unsigned{at[1]} << 8 | unsigned{at[2]} << 16 | unsigned{at[3]} << 24;
+}
 
 // The header of a -v 1.0.0.2101 -i 8640 run, as its 64 bytes.
 void put_header(unsigned char* h, std::uint32_t size, unsigned char type, std::uint32_t crc)
