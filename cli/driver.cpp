@@ -31,7 +31,8 @@ int run_corvane(std::span<char* const> args)
     std::printf("Hello Corvane %u.%u.%u.%u\n", tool_version[0], tool_version[1], tool_version[2],
                 tool_version[3]);
     if (args.size() > 9 || args.size() < 2)
-        return refuse("error: check cmd: example <Corvane -t bios -s 128 -v 1.0.0.2101 -i 8640> \n");
+        return refuse(
+            "error: check cmd: example <Corvane -t bios -s 128 -v 1.0.0.2101 -i 8640> \n");
 
     // A position past the end of the vector fails the check of that position:
     // its word reads as empty, which no kind, size or option word accepts.

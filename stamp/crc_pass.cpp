@@ -23,8 +23,8 @@ crc_pass_result image_crc_pass(std::FILE* stream, std::uint64_t image_length,
         if (std::fread(checkSum_buf.data(), 1, n, stream) != n)
             return {crc_pass_status::read_failed, 0};
         // The uncovered tail is read like the rest but not fed.
-        const auto feed = static_cast<std::size_t>(
-            std::min<std::uint64_t>(n, covered - std::min(covered, done)));
+        const auto feed =
+            static_cast<std::size_t>(std::min<std::uint64_t>(n, covered - std::min(covered, done)));
         reg = crc_accumulate(reg, std::span(checkSum_buf.data(), feed));
         done += n;
     }

@@ -16,7 +16,7 @@ enum class crc_pass_status { ok, seek_failed, read_failed };
 
 struct crc_pass_result {
     crc_pass_status status;
-    std::uint32_t word;  // the checksum word, when status is ok
+    std::uint32_t word; // the checksum word, when status is ok
 };
 
 // Reads `image_length` bytes from the start of the stream and returns the

@@ -23,10 +23,7 @@ image_stream::~image_stream()
         std::fclose(file_);
 }
 
-bool image_stream::close() noexcept
-{
-    return std::fclose(std::exchange(file_, nullptr)) == 0;
-}
+bool image_stream::close() noexcept { return std::fclose(std::exchange(file_, nullptr)) == 0; }
 
 image_stream open_image(const char* file_name, open_mode mode) noexcept
 {

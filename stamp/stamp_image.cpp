@@ -116,13 +116,15 @@ bool report_old_header(const char* file_name, std::uint64_t length, image_header
     if (!run_step(file_name, open_mode::update, plain_step, [&](std::FILE* f) {
             if (!seek_to(f, length - header_distance_from_end))
                 return fail(seek_failed);
-            if (std::fread(temp_image_header.bytes.data(), temp_image_header.bytes.size(), 1, f) != 1)
+            if (std::fread(temp_image_header.bytes.data(), temp_image_header.bytes.size(), 1, f) !=
+                1)
                 return fail(read_failed);
             return true;
         }))
         return false;
     if (has_signature(temp_image_header)) {
-        std::fputs("Attention: the image already has header, but still modify the header!\n", stdout);
+        std::fputs("Attention: the image already has header, but still modify the header!\n",
+                   stdout);
         std::fputs("********** original header print start **********\n", stdout);
         print_image_header(temp_image_header);
         std::fputs("********** original header print end **********\n", stdout);
@@ -134,7 +136,8 @@ bool report_old_header(const char* file_name, std::uint64_t length, image_header
 // against a file that changed, or was read wrongly, during the first. When
 // they disagree the run fails, so that the header keeps CRC 0, which the
 // controller rejects.
-bool checksum_twice(const char* file_name, std::uint64_t length, crc_buffer& buf, std::uint32_t& word)
+bool checksum_twice(const char* file_name, std::uint64_t length, crc_buffer& buf,
+                    std::uint32_t& word)
 {
     std::uint32_t first = 0;
     if (!run_step(file_name, open_mode::update, checksum_step, [&](std::FILE* f) {
@@ -182,7 +185,8 @@ stamp_result stamp_image(const char* file_name, std::uint32_t image_size, image_
         return failed;
     }
 
-    if (input_length == image_size && !report_old_header(file_name, input_length, temp_image_header))
+    if (input_length == image_size &&
+        !report_old_header(file_name, input_length, temp_image_header))
         return failed;
 
     // Opened and closed even when nothing is to be appended.

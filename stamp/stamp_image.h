@@ -8,9 +8,9 @@
 namespace corvane {
 
 enum class stamp_result {
-    stamped,          // the image carries the header with its checksum
-    failed,           // a step failed; its message has been printed
-    length_mismatch,  // the padded file does not measure the requested size
+    stamped,         // the image carries the header with its checksum
+    failed,          // a step failed; its message has been printed
+    length_mismatch, // the padded file does not measure the requested size
 };
 
 // Turns the image file into a stamped image of `image_size` bytes: measures

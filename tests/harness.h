@@ -30,10 +30,11 @@ inline bytes read_file(const fs::path& file)
 
 inline void write_file(const fs::path& file, const bytes& content)
 {
-    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(content.data()), std::ssize(content));
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(content.data()), std::ssize(content));
 }
 
-inline bytes counting(std::size_t size)  // byte i holds i mod 256
+inline bytes counting(std::size_t size) // byte i holds i mod 256
 {
     bytes b(size);
     for (std::size_t i = 0; i < size; ++i)
@@ -47,9 +48,10 @@ inline std::uint32_t oracle_word(uLong zlib_crc)
     const auto r = static_cast<std::uint32_t>(~zlib_crc);
     return r >> 24 | (r >> 8 & 0xFF00u) | (r << 8 & 0xFF0000u) | r << 24;
 }
-inline std::uint32_t oracle_word(const bytes& image)  // covers all but the last 12 bytes
+inline std::uint32_t oracle_word(const bytes& image) // covers all but the last 12 bytes
 {
-    return oracle_word(crc32(0L, image.data(), static_cast<uInt>(image.size() > 12 ? image.size() - 12 : 0)));
+    return oracle_word(
+        crc32(0L, image.data(), static_cast<uInt>(image.size() > 12 ? image.size() - 12 : 0)));
 }
 
 // A fresh directory, removed at the end: the tool runs in `work`, its output lands beside it.
@@ -59,7 +61,7 @@ struct scratch_dir {
     {
         std::string name = (fs::temp_directory_path() / "corvane-XXXXXX").string();
         root = mkdtemp(name.data());
-        chmod(root.c_str(), 0755);  // reachable by the unprivileged runs
+        chmod(root.c_str(), 0755); // reachable by the unprivileged runs
         fs::create_directory(work = root / "work");
     }
     ~scratch_dir() { fs::remove_all(root); }
@@ -80,13 +82,17 @@ inline words command_line(std::string kind, std::string size_kb, std::string ver
 // tool as user nobody, from a copy the build folder cannot keep from it.
 inline const std::string as_nobody = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
 
-// Runs the built tool in dir.work with a shell; `stdout_to` replaces the capture of standard output.
-inline run_result run_tool(const scratch_dir& dir, const words& args, const std::string& prefix = "",
-                           const std::string& stdout_to = "")
+// Runs the built tool in dir.work with a shell; `stdout_to` replaces the capture of standard
+// output.
+inline run_result run_tool(const scratch_dir& dir, const words& args,
+                           const std::string& prefix = "", const std::string& stdout_to = "")
 {
     std::string command;
     const auto put = [&command](std::string_view before, const fs::path& word) {
-        command.append(before).append("'").append(word.string()).append("'");  // no test word holds a quote
+        command.append(before)
+            .append("'")
+            .append(word.string())
+            .append("'"); // no test word holds a quote
     };
     fs::path binary = CORVANE_BINARY;
     if (!prefix.empty() && fs::copy_file(binary, dir.root / "corvane"))
@@ -100,7 +106,8 @@ inline run_result run_tool(const scratch_dir& dir, const words& args, const std:
     put(" 2>", dir.root / "err");
     const int status = std::system(command.c_str());
     const bytes o = stdout_to.empty() ? read_file(out) : bytes{}, e = read_file(dir.root / "err");
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, {o.begin(), o.end()}, {e.begin(), e.end()}};
+    return {
+        WIFEXITED(status) ? WEXITSTATUS(status) : -1, {o.begin(), o.end()}, {e.begin(), e.end()}};
 }
 
 inline std::string greeting() { return std::string("Hello Corvane ") + tool_version_text + "\n"; }

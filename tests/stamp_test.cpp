@@ -47,57 +47,66 @@ bytes expected_image(bytes image, std::uint32_t size, unsigned char type)
 std::string report(const unsigned char* h)
 {
     char text[256];
-    std::snprintf(text, sizeof text, "header signature = %.8s\nheader type = 0x%x \nheader version = "
-                  "%d.%d.%d.%d.%d ,[major.minor.oem.beta.alpha]\nheader crc = 0x%x \n", reinterpret_cast<const char*>(h),
-                  h[8], h[9], h[10], h[11], h[12], h[13], le32(h + 60));
+    std::snprintf(text, sizeof text,
+                  "header signature = %.8s\nheader type = 0x%x \nheader version = "
+                  "%d.%d.%d.%d.%d ,[major.minor.oem.beta.alpha]\nheader crc = 0x%x \n",
+                  reinterpret_cast<const char*>(h), h[8], h[9], h[10], h[11], h[12], h[13],
+                  le32(h + 60));
     return text;
 }
 
-std::string success_output(const words& args, const std::string& file, const bytes& input, const bytes& image)
+std::string success_output(const words& args, const std::string& file, const bytes& input,
+                           const bytes& image)
 {
     const std::size_t at = image.size() - 72;
     std::string out = greeting_and_echo(args);
     if (input.size() == image.size() && std::memcmp(&input[at], "ZT_FLASH", 8) == 0)
         out += "Attention: the image already has header, but still modify the header!\n"
-               "********** original header print start **********\n" + report(&input[at]) +
-               "********** original header print end **********\n";
+               "********** original header print start **********\n" +
+               report(&input[at]) + "********** original header print end **********\n";
     char lines[96];
-    std::snprintf(lines, sizeof lines, "File target_size %zX\nimage CRC generated,crc =%X\n", image.size(),
-                  le32(&image[at + 60]));
+    std::snprintf(lines, sizeof lines, "File target_size %zX\nimage CRC generated,crc =%X\n",
+                  image.size(), le32(&image[at + 60]));
     return out + lines + file + " image create header succeed!\n" + report(&image[at]);
 }
 
 TEST(Stamp, Succeeds)
 {
     const bytes stamped = expected_image(counting(1000), 2048, 2);
-    EXPECT_EQ(bytes(stamped.begin() + 2036, stamped.begin() + 2040), (bytes{0x45, 0xF7, 0x9A, 0x5C}));
+    EXPECT_EQ(bytes(stamped.begin() + 2036, stamped.begin() + 2040),
+              (bytes{0x45, 0xF7, 0x9A, 0x5C}));
     const struct {
         const char *kind, *file;
         unsigned char type;
         bytes input;
         const char* size_kb;
     } cases[] = {
-        {"hbainfo", "hbainfo.bin", 0, {}, "4"}, {"firmware", "firmware.bin", 3, {}, "2"},
-        {"uboot", "fwloader.bin", 4, {}, "2"},  {"hba", "hba.txt", 5, {}, "2"},
+        {"hbainfo", "hbainfo.bin", 0, {}, "4"},
+        {"firmware", "firmware.bin", 3, {}, "2"},
+        {"uboot", "fwloader.bin", 4, {}, "2"},
+        {"hba", "hba.txt", 5, {}, "2"},
         {"desc", "desc.txt", 6, {}, "2"},
         {"bios", "bios.bin", 2, counting(1000), "2"},
         {"bios", "bios.bin", 2, counting(100000), "128"},
-        {"bios", "bios.bin", 2, counting(2048), "2"},  // exact size, no header yet
-        {"bios", "bios.bin", 2, stamped, "2"},         // again: the old header is shown
-        {"bios", "bios.bin", 2, stamped, "4"},         // larger: the old header is content
+        {"bios", "bios.bin", 2, counting(2048), "2"}, // exact size, no header yet
+        {"bios", "bios.bin", 2, stamped, "2"},        // again: the old header is shown
+        {"bios", "bios.bin", 2, stamped, "4"},        // larger: the old header is content
     };
     for (const auto& c : cases) {
         const scratch_dir dir;
         write_file(dir.work / c.file, c.input);
         const run_result r = run_tool(dir, command_line(c.kind, c.size_kb));
-        const bytes expected = expected_image(c.input, static_cast<std::uint32_t>(std::stoul(c.size_kb)) * 1024, c.type);
+        const bytes expected = expected_image(
+            c.input, static_cast<std::uint32_t>(std::stoul(c.size_kb)) * 1024, c.type);
         EXPECT_EQ(read_file(dir.work / c.file), expected) << c.kind << " " << c.input.size();
-        EXPECT_EQ(r.out, success_output(command_line(c.kind, c.size_kb), c.file, c.input, expected));
+        EXPECT_EQ(r.out,
+                  success_output(command_line(c.kind, c.size_kb), c.file, c.input, expected));
         EXPECT_EQ(r.status, 0);
     }
 }
 
-// What stands under a name (type, length, content of a small file), to tell that a refused run left it alone.
+// What stands under a name (type, length, content of a small file), to tell that a refused run left
+// it alone.
 auto describe(const fs::path& p)
 {
     const bool small = fs::is_regular_file(fs::symlink_status(p)) && fs::file_size(p) < (1 << 20);
@@ -108,17 +117,28 @@ auto describe(const fs::path& p)
 TEST(Stamp, RefusedBeforeAnyWrite)
 {
     using setup = std::function<void(const fs::path&)>;
-    const auto file = [](bytes content) { return setup([=](const fs::path& p) { write_file(p, content); }); };
-    const struct { setup make; const char* size_kb; const char* message; } cases[] = {
+    const auto file = [](bytes content) {
+        return setup([=](const fs::path& p) { write_file(p, content); });
+    };
+    const struct {
+        setup make;
+        const char* size_kb;
+        const char* message;
+    } cases[] = {
         {file(counting(2049)), "2", "Error: input size [0x800] is too small,image size = 0x801\n"},
-        {file(counting(1000)), "4194304", "Error: input size [0x0] is too small,image size = 0x3e8\n"},
+        {file(counting(1000)), "4194304",
+         "Error: input size [0x0] is too small,image size = 0x3e8\n"},
         {file({}), "4194304", "Error: image size [0x0] is too small to hold the header!\n"},
-        {[](const fs::path& p) { write_file(p, {}); fs::resize_file(p, (5ull << 30) + 1); }, "2",
-         "Error: input size [0x800] is too small,image size = 0x140000001\n"},
+        {[](const fs::path& p) {
+             write_file(p, {});
+             fs::resize_file(p, (5ull << 30) + 1);
+         },
+         "2", "Error: input size [0x800] is too small,image size = 0x140000001\n"},
         {[](const fs::path&) {}, "2", "File open failed!\n"},
         {[](const fs::path& p) { fs::create_directory(p); }, "2", "File open failed!\n"},
         {[](const fs::path& p) { mkfifo(p.c_str(), 0644); }, "2", "File open failed!\n"},
-        {[](const fs::path& p) { fs::create_directory_symlink("/", p); }, "2", "File open failed!\n"},
+        {[](const fs::path& p) { fs::create_directory_symlink("/", p); }, "2",
+         "File open failed!\n"},
     };
     for (const auto& c : cases) {
         const scratch_dir dir;
@@ -136,8 +156,8 @@ TEST(Stamp, WriteProtectedImageIsNotWritten)
     if (std::system((as_nobody + "true").c_str()) != 0)
         GTEST_SKIP() << "cannot run the tool as an unprivileged user here";
     // Exact size fails at the old-header step, a shorter file at padding.
-    for (const auto& [size, message] :
-         {std::pair{std::size_t{2048}, "File open failed!\n"}, {std::size_t{1000}, "File re-open failed!\n"}}) {
+    for (const auto& [size, message] : {std::pair{std::size_t{2048}, "File open failed!\n"},
+                                        {std::size_t{1000}, "File re-open failed!\n"}}) {
         const scratch_dir dir;
         write_file(dir.work / "bios.bin", counting(size));
         fs::permissions(dir.work / "bios.bin", fs::perms::owner_read | fs::perms::others_read);
@@ -161,7 +181,8 @@ TEST(Stamp, FullDiskWhilePaddingLeavesAPartlyPaddedFile)
     EXPECT_EQ(r.status, 1);
     ASSERT_TRUE(image.size() >= 1000 && image.size() < 65536) << image.size();
     EXPECT_TRUE(std::equal(image.begin(), image.begin() + 1000, counting(1000).begin()));
-    EXPECT_TRUE(std::all_of(image.begin() + 1000, image.end(), [](unsigned char b) { return b == 0xFF; }));
+    EXPECT_TRUE(
+        std::all_of(image.begin() + 1000, image.end(), [](unsigned char b) { return b == 0xFF; }));
 }
 
 TEST(Stamp, PassesThatDisagreeLeaveCrcZero)
@@ -169,10 +190,13 @@ TEST(Stamp, PassesThatDisagreeLeaveCrcZero)
     // gdb stops the tool at its second checksum pass and changes the file's first byte.
     const scratch_dir dir;
     write_file(dir.work / "bios.bin", counting(1000));
-    std::system(("cd '" + dir.work.string() + "' && gdb -batch -nx -ex 'set environment ASAN_OPTIONS=detect_leaks=0'"
-                 " -ex 'break corvane::image_crc_pass' -ex 'run -t bios -s 2 -v 1.0.0.2101 -i 8640 >../out'"
-                 " -ex continue -ex 'shell printf X | dd of=bios.bin conv=notrunc status=none' -ex continue"
-                 " -ex 'print $_exitcode' " CORVANE_BINARY " >../gdb 2>&1").c_str());
+    std::system(
+        ("cd '" + dir.work.string() +
+         "' && gdb -batch -nx -ex 'set environment ASAN_OPTIONS=detect_leaks=0'"
+         " -ex 'break corvane::image_crc_pass' -ex 'run -t bios -s 2 -v 1.0.0.2101 -i 8640 >../out'"
+         " -ex continue -ex 'shell printf X | dd of=bios.bin conv=notrunc status=none' -ex continue"
+         " -ex 'print $_exitcode' " CORVANE_BINARY " >../gdb 2>&1")
+            .c_str());
     const bytes out = read_file(dir.root / "out"), log = read_file(dir.root / "gdb");
     if (out.empty())
         GTEST_SKIP() << "gdb cannot run the tool here: " << std::string(log.begin(), log.end());
@@ -180,10 +204,13 @@ TEST(Stamp, PassesThatDisagreeLeaveCrcZero)
     image[0] = 'X';
     put_le32(&image[2048 - 12], 0);
     char tail[128];
-    std::snprintf(tail, sizeof tail, "File target_size 800\nimage CRC generated,crc =5C9AF745\n"
-                  "File CRC verify failed!\norg CRC 5C9AF745, new CRC %X\n", oracle_word(image));
-    EXPECT_EQ(std::string(out.begin(), out.end()), greeting_and_echo(command_line("bios", "2")) + tail);
-    EXPECT_TRUE(std::string(log.begin(), log.end()).ends_with("$1 = 1\n"));  // the exit status
+    std::snprintf(tail, sizeof tail,
+                  "File target_size 800\nimage CRC generated,crc =5C9AF745\n"
+                  "File CRC verify failed!\norg CRC 5C9AF745, new CRC %X\n",
+                  oracle_word(image));
+    EXPECT_EQ(std::string(out.begin(), out.end()),
+              greeting_and_echo(command_line("bios", "2")) + tail);
+    EXPECT_TRUE(std::string(log.begin(), log.end()).ends_with("$1 = 1\n")); // the exit status
     EXPECT_EQ(read_file(dir.work / "bios.bin"), image);
 }
 
@@ -216,7 +243,8 @@ TEST(Stamp, ImageBeyondTwoGiB)
     in.seekg(1ll << 31);
     EXPECT_EQ(bytes(std::istreambuf_iterator<char>(in), {}), tail);
     EXPECT_EQ(r.status, 0);
-    EXPECT_TRUE(r.out.ends_with("bios.bin image create header succeed!\n" + report(&tail[2048 - 72])));
+    EXPECT_TRUE(
+        r.out.ends_with("bios.bin image create header succeed!\n" + report(&tail[2048 - 72])));
 }
 
 } // namespace

@@ -23,13 +23,20 @@ TEST(ArgValues, DecimalSizeAndDeviceId)
         bool unit_ok;
         std::uint16_t id;
     } cases[] = {
-        {"128", 128, true, 0x20000, true, 0x0128},  {"  \t+2", 2, true, 2048, true, 0x0002},
-        {"3", 3, true, 0xC00, false, 0x0003},       {"0", 0, false, 0, true, 0},
-        {"-4", -4, false, 0xFFFFF000, true, 0xFFFC}, {"abc", 0, false, 0, true, 0},
-        {"", 0, false, 0, true, 0},                 {"4194304", 4194304, true, 0, true, 0x4304},
-        {"2147483648", INT32_MIN, false, 0, true, 0xC9B8}, {"4294975936", 8640, true, 0x870000, true, 0x8640},
-        {"65535", 65535, true, 0x3FFFC00, false, 0x5535}, {"12345", 12345, true, 0xC0E400, false, 0x2345},
-        {"-8640", -8640, false, 0xFF790000, true, 0x79C0}, {"86A0", 86, true, 0x15800, true, 0x0086},
+        {"128", 128, true, 0x20000, true, 0x0128},
+        {"  \t+2", 2, true, 2048, true, 0x0002},
+        {"3", 3, true, 0xC00, false, 0x0003},
+        {"0", 0, false, 0, true, 0},
+        {"-4", -4, false, 0xFFFFF000, true, 0xFFFC},
+        {"abc", 0, false, 0, true, 0},
+        {"", 0, false, 0, true, 0},
+        {"4194304", 4194304, true, 0, true, 0x4304},
+        {"2147483648", INT32_MIN, false, 0, true, 0xC9B8},
+        {"4294975936", 8640, true, 0x870000, true, 0x8640},
+        {"65535", 65535, true, 0x3FFFC00, false, 0x5535},
+        {"12345", 12345, true, 0xC0E400, false, 0x2345},
+        {"-8640", -8640, false, 0xFF790000, true, 0x79C0},
+        {"86A0", 86, true, 0x15800, true, 0x0086},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(decimal_value(c.text), c.value) << c.text;
@@ -38,7 +45,8 @@ TEST(ArgValues, DecimalSizeAndDeviceId)
         EXPECT_EQ(image_size_supported(c.size), c.unit_ok) << c.text;
         EXPECT_EQ(device_id_from_digits(c.text), c.id) << c.text;
     }
-    for (const std::uint16_t id : std::initializer_list<std::uint16_t>{0x8640, 0x9470, 0x9310, 0x9340, 0x9356})
+    for (const std::uint16_t id :
+         std::initializer_list<std::uint16_t>{0x8640, 0x9470, 0x9310, 0x9340, 0x9356})
         EXPECT_TRUE(device_id_accepted(id) && device_id_in_family(id));
     EXPECT_FALSE(device_id_accepted(0x9999) || device_id_in_family(0x7FFF));
 }
@@ -46,13 +54,23 @@ TEST(ArgValues, DecimalSizeAndDeviceId)
 TEST(ArgValues, VersionText)
 {
     using v = image_version;
-    const struct { const char* text; std::optional<v> version; } cases[] = {
-        {"1.0.0.2101", v{1, 0, 0, 21, 1}},     {"12.34.56.7890", v{12, 34, 56, 78, 90}},
-        {"1.0.0.2101.5.6", v{1, 0, 0, 21, 1}}, {"12101", v{1, 2, 2, 21, 1}},  // no dots
-        {"123.07.0.2101", v{33, 7, 0, 21, 1}}, {"..0.2101", v{254, 254, 0, 21, 1}},
+    const struct {
+        const char* text;
+        std::optional<v> version;
+    } cases[] = {
+        {"1.0.0.2101", v{1, 0, 0, 21, 1}},
+        {"12.34.56.7890", v{12, 34, 56, 78, 90}},
+        {"1.0.0.2101.5.6", v{1, 0, 0, 21, 1}},
+        {"12101", v{1, 2, 2, 21, 1}}, // no dots
+        {"123.07.0.2101", v{33, 7, 0, 21, 1}},
+        {"..0.2101", v{254, 254, 0, 21, 1}},
         {"a.b.c.2101", v{49, 50, 51, 21, 1}},
-        {"x2101.aaaaaaaaa.", v{239, 129, 208, 21, 1}},  // third field starts past the copy
-        {"1.0.0.210", {}}, {"1.0.0.21012", {}}, {"1.0", {}}, {"", {}}, {"1.0.0.2101234567", {}},
+        {"x2101.aaaaaaaaa.", v{239, 129, 208, 21, 1}}, // third field starts past the copy
+        {"1.0.0.210", {}},
+        {"1.0.0.21012", {}},
+        {"1.0", {}},
+        {"", {}},
+        {"1.0.0.2101234567", {}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(parse_version_text(c.text), c.version) << c.text;
@@ -71,7 +89,8 @@ TEST(ImageCrc, PassOverAFile)
     };
     EXPECT_EQ(pass(counting(2048), 2048).word, 0x6D4ECBB5u);
     EXPECT_EQ(pass(bytes(2048, 0xFF), 2048).word, 0xD1FEDB11u);
-    for (const std::size_t size : {0u, 5u, 13u, 1000u})  // all but the last 12 bytes, whatever the length
+    for (const std::size_t size :
+         {0u, 5u, 13u, 1000u}) // all but the last 12 bytes, whatever the length
         EXPECT_EQ(pass(counting(size), size).word, oracle_word(counting(size))) << size;
     // A file shorter than the length asked for: it shrank under the tool.
     EXPECT_EQ(pass(counting(2000), 2048).status, crc_pass_status::read_failed);
