@@ -37,9 +37,10 @@ static_assert(crc_table[1] == 0x77073096u);
 static_assert(crc_table[255] == 0x2D02EF8Du);
 
 // Feeds the bytes into the register, one at a time from the first, through
-// the table. Cost: one table look-up per byte.
-[[nodiscard]] std::uint32_t crc_accumulate(std::uint32_t reg,
-                                           std::span<const std::uint8_t> bytes) noexcept;
+// the table. This defines the checksum; the engine of the build (crc_engine.h)
+// must give the same register. Cost: one table look-up per byte.
+[[nodiscard]] std::uint32_t crc_accumulate_bytewise(std::uint32_t reg,
+                                                    std::span<const std::uint8_t> bytes) noexcept;
 
 // The word stored in the header for a final register: its four bytes reversed.
 [[nodiscard]] constexpr std::uint32_t checksum_word(std::uint32_t reg) noexcept

@@ -1,7 +1,6 @@
 #include "stamp/stamp_image.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <optional>
 
@@ -75,13 +74,11 @@ bool write_header_at(std::FILE* stream, std::uint64_t offset, const image_header
     return write_all(stream, header.bytes.data(), header.bytes.size());
 }
 
-bool pad_with_ff(std::FILE* stream, std::uint64_t count)
+// Appends `count` bytes of 0xFF, written from the work buffer a whole buffer
+// at a time.
+bool pad_with_ff(std::FILE* stream, std::uint64_t count, crc_buffer& block)
 {
-    static constexpr auto block = [] {
-        std::array<std::uint8_t, 4096> b{};
-        b.fill(0xFF);
-        return b;
-    }();
+    block.fill(0xFF);
     if (std::fseek(stream, 0, SEEK_END) != 0)
         return fail(seek_failed);
     for (std::size_t n = 0; count > 0; count -= n) {
@@ -95,16 +92,10 @@ bool pad_with_ff(std::FILE* stream, std::uint64_t count)
 bool checksum(std::FILE* stream, std::uint64_t length, crc_buffer& buf, std::uint32_t& word)
 {
     const crc_pass_result pass = image_crc_pass(stream, length, buf);
-    switch (pass.status) {
-    case crc_pass_status::ok:
-        word = pass.word;
-        return true;
-    case crc_pass_status::seek_failed:
-        return fail(seek_failed);
-    case crc_pass_status::read_failed:
+    if (pass.status != crc_pass_status::ok)
         return fail(crc_read_failed);
-    }
-    return fail(crc_read_failed);
+    word = pass.word;
+    return true;
 }
 
 // Shows a header already at the end of a file of exactly the image size. It
@@ -190,8 +181,9 @@ stamp_result stamp_image(const char* file_name, std::uint32_t image_size, image_
         return failed;
 
     // Opened and closed even when nothing is to be appended.
-    if (!run_step(file_name, open_mode::append, pad_step,
-                  [&](std::FILE* f) { return pad_with_ff(f, image_size - input_length); }))
+    if (!run_step(file_name, open_mode::append, pad_step, [&](std::FILE* f) {
+            return pad_with_ff(f, image_size - input_length, checkSum_buf);
+        }))
         return failed;
 
     std::uint64_t target_size = 0;
