@@ -39,10 +39,6 @@ image_stream open_image(const char* file_name, open_mode mode) noexcept
         flags |= O_RDWR;
         stream_mode = "rb+";
         break;
-    case open_mode::append:
-        flags |= O_RDWR | O_APPEND;
-        stream_mode = "ab+";
-        break;
     }
     const int fd = ::open(file_name, flags);
     if (fd < 0)

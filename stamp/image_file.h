@@ -6,8 +6,8 @@
 
 namespace corvane {
 
-// How a step opens the image: "rb", "rb+" or "ab+".
-enum class open_mode { read, update, append };
+// How a step opens the image: "rb" or "rb+".
+enum class open_mode { read, update };
 
 // A stream on the image file for the length of one step. close() reports
 // whether the close succeeded; the destructor only closes what an early
@@ -30,8 +30,7 @@ private:
 
 // Opens the image by its bare name in the current directory. Only a regular
 // file (a symbolic link is followed) is opened: a directory, FIFO, socket or
-// device is refused without blocking. A missing file is never created, not
-// even in append mode.
+// device is refused without blocking. A missing file is never created.
 [[nodiscard]] image_stream open_image(const char* file_name, open_mode mode) noexcept;
 
 // The stream's length in bytes, in 64 bits; the position is left as it was.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "stamp/file_guard.h"
 #include "stamp/image_file.h"
 
 namespace corvane {
@@ -27,23 +28,46 @@ constexpr const char* read_failed = "File read failed!\n";
 constexpr const char* write_failed = "File write failed!\n";
 constexpr const char* crc_read_failed = "File read failed when generate CRC!\n";
 
+constexpr const char* locked = "File is locked by another process!\n";
+constexpr const char* changed = "File changed by another process!\n";
+constexpr const char* standard_stream =
+    "File is the standard output or standard error of this run!\n";
+
 bool fail(const char* message)
 {
     std::fputs(message, stdout);
     return false;
 }
 
-// One step: open the image, do the work, close it and check the close. The
-// work prints its own message when it fails; the stream is then closed by
-// its guard and the close no longer matters.
+// The image as the run's steps share it: its name, and the state its last
+// step left it in.
+struct image_run {
+    const char* file_name;
+    file_state state;
+};
+
+// One step: open the image, check that it is still the file the run claimed,
+// in the state the previous step left it, do the work, note the state it
+// leaves (a step that only reads must leave it as it was), close it and check
+// the close. The work prints its own message when it fails; the stream is
+// then closed by its guard and the close no longer matters.
+enum class step_kind { reads, writes };
+
 template <typename Work>
-bool run_step(const char* file_name, open_mode mode, step_messages messages, Work work)
+bool run_step(image_run& run, open_mode mode, step_kind kind, step_messages messages, Work work)
 {
-    image_stream stream = open_image(file_name, mode);
+    image_stream stream = open_image(run.file_name, mode);
     if (!stream)
         return fail(messages.open_failed);
+    file_state now{};
+    if (!state_of(stream.get(), now) || !same_file_state(now, run.state))
+        return fail(changed);
     if (!work(stream.get()))
         return false;
+    if (!state_of(stream.get(), now) ||
+        (kind == step_kind::reads && !same_file_state(now, run.state)))
+        return fail(changed);
+    run.state = now;
     if (!stream.close())
         return fail(messages.close_failed);
     return true;
@@ -101,10 +125,10 @@ bool checksum(std::FILE* stream, std::uint64_t length, crc_buffer& buf, std::uin
 // Shows a header already at the end of a file of exactly the image size. It
 // is only shown: every field of the new one comes from the command line, and
 // its CRC is not checked against the file.
-bool report_old_header(const char* file_name, std::uint64_t length, image_header& temp_image_header)
+bool report_old_header(image_run& run, std::uint64_t length, image_header& temp_image_header)
 {
     temp_image_header = {};
-    if (!run_step(file_name, open_mode::update, plain_step, [&](std::FILE* f) {
+    if (!run_step(run, open_mode::update, step_kind::reads, plain_step, [&](std::FILE* f) {
             if (!seek_to(f, length - header_distance_from_end))
                 return fail(seek_failed);
             if (std::fread(temp_image_header.bytes.data(), temp_image_header.bytes.size(), 1, f) !=
@@ -127,18 +151,17 @@ bool report_old_header(const char* file_name, std::uint64_t length, image_header
 // against a file that changed, or was read wrongly, during the first. When
 // they disagree the run fails, so that the header keeps CRC 0, which the
 // controller rejects.
-bool checksum_twice(const char* file_name, std::uint64_t length, crc_buffer& buf,
-                    std::uint32_t& word)
+bool checksum_twice(image_run& run, std::uint64_t length, crc_buffer& buf, std::uint32_t& word)
 {
     std::uint32_t first = 0;
-    if (!run_step(file_name, open_mode::update, checksum_step, [&](std::FILE* f) {
+    if (!run_step(run, open_mode::update, step_kind::reads, checksum_step, [&](std::FILE* f) {
             if (!checksum(f, length, buf, first))
                 return false;
             std::printf("image CRC generated,crc =%X\n", unsigned{first});
             return true;
         }))
         return false;
-    if (!run_step(file_name, open_mode::update, verify_step, [&](std::FILE* f) {
+    if (!run_step(run, open_mode::update, step_kind::reads, verify_step, [&](std::FILE* f) {
             if (!checksum(f, length, buf, word))
                 return false;
             if (word != first) {
@@ -158,8 +181,27 @@ stamp_result stamp_image(const char* file_name, std::uint32_t image_size, image_
 {
     constexpr stamp_result failed = stamp_result::failed;
 
+    // Step 1 claims the file for the whole run, then measures it.
+    image_claim claim;
+    switch (claim.claim(file_name)) {
+    case claim_result::claimed:
+        break;
+    case claim_result::open_failed:
+        fail(plain_step.open_failed);
+        return failed;
+    case claim_result::locked:
+        fail(locked);
+        return failed;
+    case claim_result::standard_stream:
+        // Standard output may be the image, now pointed at /dev/null.
+        std::fputs(standard_stream, stderr);
+        fail(standard_stream);
+        return failed;
+    }
+    image_run run{file_name, claim.state()};
+
     std::uint64_t input_length = 0;
-    if (!run_step(file_name, open_mode::read, plain_step,
+    if (!run_step(run, open_mode::read, step_kind::reads, plain_step,
                   [&](std::FILE* f) { return measure(f, input_length); }))
         return failed;
 
@@ -176,18 +218,19 @@ stamp_result stamp_image(const char* file_name, std::uint32_t image_size, image_
         return failed;
     }
 
-    if (input_length == image_size &&
-        !report_old_header(file_name, input_length, temp_image_header))
+    if (input_length == image_size && !report_old_header(run, input_length, temp_image_header))
         return failed;
 
-    // Opened and closed even when nothing is to be appended.
-    if (!run_step(file_name, open_mode::append, pad_step, [&](std::FILE* f) {
+    // Opened for update, not for appending, so that an append-only file fails
+    // here before any byte is written. Opened and closed even when nothing is
+    // to be appended.
+    if (!run_step(run, open_mode::update, step_kind::writes, pad_step, [&](std::FILE* f) {
             return pad_with_ff(f, image_size - input_length, checkSum_buf);
         }))
         return failed;
 
     std::uint64_t target_size = 0;
-    if (!run_step(file_name, open_mode::read, plain_step, [&](std::FILE* f) {
+    if (!run_step(run, open_mode::read, step_kind::reads, plain_step, [&](std::FILE* f) {
             if (!measure(f, target_size))
                 return false;
             std::printf("File target_size %llX\n", static_cast<unsigned long long>(target_size));
@@ -198,16 +241,16 @@ stamp_result stamp_image(const char* file_name, std::uint32_t image_size, image_
         return stamp_result::length_mismatch;
 
     const std::uint64_t header_offset = target_size - header_distance_from_end;
-    if (!run_step(file_name, open_mode::update, plain_step,
+    if (!run_step(run, open_mode::update, step_kind::writes, plain_step,
                   [&](std::FILE* f) { return write_header_at(f, header_offset, header); }))
         return failed;
 
     std::uint32_t word = 0;
-    if (!checksum_twice(file_name, target_size, checkSum_buf, word))
+    if (!checksum_twice(run, target_size, checkSum_buf, word))
         return failed;
 
     set_header_crc(header, word);
-    if (!run_step(file_name, open_mode::update, plain_step,
+    if (!run_step(run, open_mode::update, step_kind::writes, plain_step,
                   [&](std::FILE* f) { return write_header_at(f, header_offset, header); }))
         return failed;
 

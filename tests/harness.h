@@ -82,30 +82,32 @@ inline words command_line(std::string kind, std::string size_kb, std::string ver
 // tool as user nobody, from a copy the build folder cannot keep from it.
 inline const std::string as_nobody = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
 
-// Runs the built tool in dir.work with a shell; `stdout_to` replaces the capture of standard
-// output.
+// Runs the built tool in dir.work with a shell, after `prefix` (a command that runs it) and the
+// wrapper named by CORVANE_TEST_WRAPPER, if set (valgrind, say); `redirect`, a shell redirection
+// such as ">&-", replaces the capture of standard output.
 inline run_result run_tool(const scratch_dir& dir, const words& args,
-                           const std::string& prefix = "", const std::string& stdout_to = "")
+                           const std::string& prefix = "", const std::string& redirect = "")
 {
     std::string command;
     const auto put = [&command](std::string_view before, const fs::path& word) {
-        command.append(before)
-            .append("'")
-            .append(word.string())
-            .append("'"); // no test word holds a quote
+        command.append(before).append("'").append(word.string()).append("'"); // no word has a quote
     };
     fs::path binary = CORVANE_BINARY;
     if (!prefix.empty() && fs::copy_file(binary, dir.root / "corvane"))
         binary = dir.root / "corvane";
-    const fs::path out = stdout_to.empty() ? dir.root / "out" : fs::path(stdout_to);
+    const char* wrapper = std::getenv("CORVANE_TEST_WRAPPER");
     put("cd ", dir.work);
-    put(" && " + prefix, binary);
+    put(" && " + prefix + (wrapper ? wrapper : "") + " ", binary);
     for (const auto& a : args)
         put(" ", a);
-    put(" >", out);
+    if (redirect.empty())
+        put(" >", dir.root / "out");
+    else
+        command.append(" ").append(redirect);
     put(" 2>", dir.root / "err");
     const int status = std::system(command.c_str());
-    const bytes o = stdout_to.empty() ? read_file(out) : bytes{}, e = read_file(dir.root / "err");
+    const bytes o = redirect.empty() ? read_file(dir.root / "out") : bytes{};
+    const bytes e = read_file(dir.root / "err");
     return {
         WIFEXITED(status) ? WEXITSTATUS(status) : -1, {o.begin(), o.end()}, {e.begin(), e.end()}};
 }

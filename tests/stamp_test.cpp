@@ -185,43 +185,177 @@ TEST(Stamp, FullDiskWhilePaddingLeavesAPartlyPaddedFile)
         std::all_of(image.begin() + 1000, image.end(), [](unsigned char b) { return b == 0xFF; }));
 }
 
-TEST(Stamp, PassesThatDisagreeLeaveCrcZero)
+// The states a 1000-byte bios.bin, stamped with -s 2, passes through.
+struct states {
+    bytes input = counting(1000), padded = input, crc0 = expected_image(input, 2048, 2),
+          stamped = crc0;
+    states()
+    {
+        padded.resize(2048, 0xFF);
+        put_le32(&crc0[2036], 0);
+    }
+};
+
+// Once the cause of a failure is gone, running again with the same arguments finishes the job.
+void expect_rerun_finishes(const scratch_dir& dir, const words& args)
 {
-    // gdb stops the tool at its second checksum pass and changes the file's first byte.
-    const scratch_dir dir;
-    write_file(dir.work / "bios.bin", counting(1000));
-    std::system(
-        ("cd '" + dir.work.string() +
-         "' && gdb -batch -nx -ex 'set environment ASAN_OPTIONS=detect_leaks=0'"
-         " -ex 'break corvane::image_crc_pass' -ex 'run -t bios -s 2 -v 1.0.0.2101 -i 8640 >../out'"
-         " -ex continue -ex 'shell printf X | dd of=bios.bin conv=notrunc status=none' -ex continue"
-         " -ex 'print $_exitcode' " CORVANE_BINARY " >../gdb 2>&1")
-            .c_str());
-    const bytes out = read_file(dir.root / "out"), log = read_file(dir.root / "gdb");
-    if (out.empty())
-        GTEST_SKIP() << "gdb cannot run the tool here: " << std::string(log.begin(), log.end());
-    bytes image = expected_image(counting(1000), 2048, 2);
-    image[0] = 'X';
-    put_le32(&image[2048 - 12], 0);
-    char tail[128];
-    std::snprintf(tail, sizeof tail,
-                  "File target_size 800\nimage CRC generated,crc =5C9AF745\n"
-                  "File CRC verify failed!\norg CRC 5C9AF745, new CRC %X\n",
-                  oracle_word(image));
-    EXPECT_EQ(std::string(out.begin(), out.end()),
-              greeting_and_echo(command_line("bios", "2")) + tail);
-    EXPECT_TRUE(std::string(log.begin(), log.end()).ends_with("$1 = 1\n")); // the exit status
-    EXPECT_EQ(read_file(dir.work / "bios.bin"), image);
+    const bytes before = read_file(dir.work / "bios.bin");
+    const run_result r = run_tool(dir, args);
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(read_file(dir.work / "bios.bin"), expected_image(before, 2048, 2));
 }
 
-TEST(Stamp, LostReportIsAFailure)
+bool shell_ok(const std::string& command)
 {
-    const scratch_dir dir;
-    write_file(dir.work / "bios.bin", counting(1000));
-    const run_result r = run_tool(dir, command_line("bios", "2"), "", "/dev/full");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "corvane: standard output could not be written\n");
-    EXPECT_EQ(read_file(dir.work / "bios.bin"), expected_image(counting(1000), 2048, 2));
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// Each row disturbs one run (a command it runs under, where its standard output goes, or what
+// stands under the image's name) and gives the line it ends with, its status and the file left.
+TEST(Stamp, FaultsEndInAMessageAndAKnownState)
+{
+    const states s;
+    const bool traced = shell_ok("strace -o /dev/null true");
+    const std::string inject = "strace -f -o /dev/null -P \"$PWD/bios.bin\" -e inject=";
+    const std::string closed = "File closed failed!\n",
+                      crc_closed = "File closed failed when generate CRC!\n";
+    const std::string write_failed = "File write failed!\n",
+                      lost = "corvane: standard output could not be written\n";
+    const std::string on_image = "File is the standard output or standard error of this run!\n";
+    const std::string long_version =
+        "1.0.0.2101." + std::string(20000, 'x'); // a report past any buffer
+    using setup = std::function<void(const fs::path&)>;
+    const setup none = [](const fs::path&) {};
+    const struct {
+        bool needs_strace;
+        std::string prefix, redirect, version;
+        setup make, undo;
+        std::string out_tail, err;
+        int status;
+        const bytes& file;
+    } rows[] = {
+        // A close that fails at each step in turn: measure, pad, measure, header, two passes,
+        // header.
+        {true, inject + "close:error=EIO:when=1 ", "", "", none, none, closed, "", 1, s.input},
+        {true, inject + "close:error=EIO:when=2 ", "", "", none, none, closed, "", 1, s.padded},
+        {true, inject + "close:error=EIO:when=3 ", "", "", none, none, closed, "", 1, s.padded},
+        {true, inject + "close:error=EIO:when=4 ", "", "", none, none, closed, "", 1, s.crc0},
+        {true, inject + "close:error=EIO:when=5 ", "", "", none, none, crc_closed, "", 1, s.crc0},
+        {true, inject + "close:error=EIO:when=6 ", "", "", none, none, crc_closed, "", 1, s.crc0},
+        {true, inject + "close:error=EIO:when=7 ", "", "", none, none, closed, "", 1, s.stamped},
+        // A write that fails at each write step: padding, first header, final header.
+        {true, inject + "write:error=ENOSPC:when=1 ", "", "", none, none, write_failed, "", 1,
+         s.input},
+        {true, inject + "write:error=ENOSPC:when=2 ", "", "", none, none, write_failed, "", 1,
+         s.padded},
+        {true, inject + "write:error=ENOSPC:when=3 ", "", "", none, none, write_failed, "", 1,
+         s.crc0},
+        // Another run holds the image.
+        {false, "flock bios.bin ", "", "", none, none, "File is locked by another process!\n", "",
+         1, s.input},
+        // Standard output closed, full, or the image itself.
+        {false, "", ">&-", long_version, none, none, "", lost, 1, s.stamped},
+        {false, "", ">/dev/full", "", none, none, "", lost, 1, s.stamped},
+        {false, "", ">>bios.bin", "", none, none, "", on_image, 1, s.input},
+        {false, "", "1<>bios.bin", "", none, none, "", on_image, 1, s.input},
+        // An append-only file is refused before padding.
+        {false, "", "", "",
+         [](const fs::path& p) { ASSERT_TRUE(shell_ok("chattr +a '" + p.string() + "'")); },
+         [](const fs::path& p) { shell_ok("chattr -a '" + p.string() + "'"); },
+         "File re-open failed!\n", "", 1, s.input},
+        // A link into a pseudo file system is refused at once.
+        {false, "", "", "",
+         [](const fs::path& p) {
+             fs::remove(p);
+             fs::create_symlink("/proc/version", p);
+         },
+         [&](const fs::path& p) {
+             fs::remove(p);
+             write_file(p, s.input);
+         },
+         "File open failed!\n", "", 1, s.input},
+    };
+    const bool chattr_works = [] {
+        const scratch_dir dir;
+        write_file(dir.work / "f", {});
+        return shell_ok("chattr +a '" + (dir.work / "f").string() + "'") &&
+               shell_ok("chattr -a '" + (dir.work / "f").string() + "'");
+    }();
+    for (const auto& row : rows) {
+        const std::string what = row.prefix + row.redirect + row.out_tail;
+        if ((row.needs_strace && !traced) ||
+            (row.out_tail == "File re-open failed!\n" && !chattr_works)) {
+            std::printf("[  SKIPPED ] %s: strace or chattr is not usable here\n", what.c_str());
+            continue;
+        }
+        const scratch_dir dir;
+        const fs::path image = dir.work / "bios.bin";
+        write_file(image, s.input);
+        row.make(image);
+        const words args =
+            command_line("bios", "2", row.version.empty() ? "1.0.0.2101" : row.version);
+        const run_result r = run_tool(dir, args, row.prefix, row.redirect);
+        EXPECT_TRUE(r.out.ends_with(row.out_tail)) << what << ": " << r.out;
+        EXPECT_EQ(r.err, row.err) << what;
+        EXPECT_EQ(r.status, row.status) << what;
+        if (fs::is_symlink(image))
+            EXPECT_EQ(fs::read_symlink(image), "/proc/version");
+        else
+            EXPECT_EQ(read_file(image), row.file) << what;
+        row.undo(image);
+        expect_rerun_finishes(dir, args);
+    }
+}
+
+// gdb stops the tool as it opens the image for its Nth step, or at its Nth checksum pass,
+// and the file is changed under it there.
+TEST(Stamp, FileChangedUnderTheRun)
+{
+    const states s;
+    bytes grown = s.input, replaced = counting(2048), first_byte_changed = s.crc0;
+    grown.insert(grown.end(), {'X', 'X', 'X', 'X'});
+    first_byte_changed[0] = 'X';
+    const std::string changed = "File changed by another process!\n";
+    const std::string poke_first_byte = "printf X | dd of=bios.bin conv=notrunc status=none";
+    const struct {
+        const char* stop_at;
+        int skip;
+        std::string change, tail;
+        const bytes& file;
+    } rows[] = {
+        // Grown between the size check and the padding.
+        {"corvane::open_image", 1, "printf XXXX >> bios.bin", changed, grown},
+        // Another file renamed over the image before the first header is written.
+        {"corvane::open_image", 3, "cp ../replacement bios.bin.new && mv bios.bin.new bios.bin",
+         changed, replaced},
+        // Changed during the second pass: the passes disagree.
+        {"corvane::image_crc_pass", 1, poke_first_byte, "File CRC verify failed!\n",
+         first_byte_changed},
+        // Changed between the second pass and the final header write.
+        {"corvane::open_image", 6, poke_first_byte, changed, first_byte_changed},
+    };
+    for (const auto& row : rows) {
+        const scratch_dir dir;
+        write_file(dir.work / "bios.bin", s.input);
+        write_file(dir.root / "replacement", replaced);
+        std::system(
+            ("cd '" + dir.work.string() +
+             "' && gdb -batch -nx -ex 'set environment ASAN_OPTIONS=detect_leaks=0'"
+             " -ex 'break " +
+             row.stop_at + "' -ex 'ignore 1 " + std::to_string(row.skip) +
+             "' -ex 'run -t bios -s 2 -v 1.0.0.2101 -i 8640 >../out' -ex 'shell " + row.change +
+             "' -ex 'delete' -ex continue -ex 'print $_exitcode' " CORVANE_BINARY " >../gdb 2>&1")
+                .c_str());
+        const bytes out = read_file(dir.root / "out"), log = read_file(dir.root / "gdb");
+        if (out.empty())
+            GTEST_SKIP() << "gdb cannot run the tool here: " << std::string(log.begin(), log.end());
+        const std::string text(out.begin(), out.end());
+        EXPECT_NE(text.find(row.tail), std::string::npos) << row.change << ": " << text;
+        EXPECT_TRUE(text.ends_with(changed)) << row.change << ": " << text;
+        EXPECT_TRUE(std::string(log.begin(), log.end()).ends_with("$1 = 1\n")) << row.change;
+        EXPECT_EQ(read_file(dir.work / "bios.bin"), row.file) << row.change;
+        expect_rerun_finishes(dir, command_line("bios", "2"));
+    }
 }
 
 TEST(Stamp, ImageBeyondTwoGiB)

@@ -42,6 +42,8 @@ TEST(ArgValues, DecimalSizeAndDeviceId)
         {"12345", 12345, true, 0xC0E400, false, 0x2345},
         {"-8640", -8640, false, 0xFF790000, true, 0x79C0},
         {"86A0", 86, true, 0x15800, true, 0x0086},
+        {"8000", 8000, true, 0x7D0000, true, 0x8000},
+        {"7999", 7999, true, 0x7CFC00, false, 0x7999},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(decimal_value(c.text), c.value) << c.text;
@@ -53,7 +55,9 @@ TEST(ArgValues, DecimalSizeAndDeviceId)
     for (const std::uint16_t id :
          std::initializer_list<std::uint16_t>{0x8640, 0x9470, 0x9310, 0x9340, 0x9356})
         EXPECT_TRUE(device_id_accepted(id) && device_id_in_family(id));
-    EXPECT_FALSE(device_id_accepted(0x9999) || device_id_in_family(0x7FFF));
+    EXPECT_FALSE(device_id_accepted(0x9999) || device_id_accepted(0x8000));
+    EXPECT_TRUE(device_id_in_family(0x8000) && device_id_in_family(0xFFFF));
+    EXPECT_FALSE(device_id_in_family(0x7FFF) || device_id_in_family(0));
 }
 
 TEST(ArgValues, VersionText)
