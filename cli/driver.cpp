@@ -1,6 +1,5 @@
 #include "cli/driver.h"
 
-#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -8,7 +7,6 @@
 
 #include "cli/arg_values.h"
 #include "cli/exit_status.h"
-#include "cli/image_kinds.h"
 #include "cli/internal_check.h"
 #include "cli/version.h"
 #include "image/image_header.h"
@@ -18,18 +16,16 @@ namespace corvane {
 
 namespace {
 
-int refuse(const char* message)
+command_check refuse(const char* message)
 {
     std::fputs(message, stdout);
-    return exit_bad_arguments;
+    return command_check::refused;
 }
 
 } // namespace
 
-int run_corvane(std::span<char* const> args)
+command_check check_command_line(std::span<char* const> args, stamp_request& request)
 {
-    std::printf("Hello Corvane %u.%u.%u.%u\n", tool_version[0], tool_version[1], tool_version[2],
-                tool_version[3]);
     if (args.size() > 9 || args.size() < 2)
         return refuse(
             "error: check cmd: example <Corvane -t bios -s 128 -v 1.0.0.2101 -i 8640> \n");
@@ -64,7 +60,7 @@ int run_corvane(std::span<char* const> args)
         !device_id_in_family(id)) {
         std::printf("error: device id number [0x%x] wrong, should be 0x9xxx or 0x8xxx!\n",
                     unsigned{id});
-        return exit_bad_arguments;
+        return command_check::refused;
     }
 
     for (std::size_t i = 0; i < args.size(); ++i)
@@ -72,27 +68,46 @@ int run_corvane(std::span<char* const> args)
 
     const std::optional<image_version> version = parse_version_text(*word(6));
     if (!version)
-        CORVANE_INTERNAL_CHECK_FAILED("(dot[3]-dot[2]-1)==4");
+        return command_check::bad_version;
     const std::uint32_t image_size = image_size_from_kb(size_kb);
     const std::uint16_t device_id = device_id_from_digits(*word(8));
     if (!device_id_accepted(device_id)) {
         std::printf("error: device id number [0x%x] wrong, should be 0x9470 or 0x8640!\n",
                     unsigned{device_id});
-        return exit_bad_arguments;
+        return command_check::refused;
     }
     if (!image_size_supported(image_size)) {
         std::printf("input size [0x%x] is not supported,it must be devided by %d bytes!\n",
                     unsigned{image_size}, static_cast<int>(image_size_unit));
+        return command_check::refused;
+    }
+    request = {kind, *version, image_size, device_id};
+    return command_check::accepted;
+}
+
+int run_corvane(std::span<char* const> args)
+{
+    std::printf("Hello Corvane %u.%u.%u.%u\n", tool_version[0], tool_version[1], tool_version[2],
+                tool_version[3]);
+    stamp_request request{};
+    switch (check_command_line(args, request)) {
+    case command_check::accepted:
+        break;
+    case command_check::refused:
         return exit_bad_arguments;
+    case command_check::bad_version:
+        CORVANE_INTERNAL_CHECK_FAILED("(dot[3]-dot[2]-1)==4");
     }
 
     // The run's work buffers live here for the whole run; nothing is allocated.
     crc_buffer checkSum_buf{};
     image_header header{};
     image_header temp_image_header{};
-    build_image_header(header, kind->type_code, *version, image_size, device_id);
+    build_image_header(header, request.kind->type_code, request.version, request.image_size,
+                       request.device_id);
 
-    switch (stamp_image(kind->file_name, image_size, header, temp_image_header, checkSum_buf)) {
+    switch (stamp_image(request.kind->file_name, request.image_size, header, temp_image_header,
+                        checkSum_buf)) {
     case stamp_result::stamped:
         return exit_stamped;
     case stamp_result::failed:
