@@ -17,7 +17,8 @@ namespace {
 
 file_state state_from(const struct stat& s) noexcept
 {
-    return {s.st_dev, s.st_ino, s.st_size, s.st_mtim};
+    return {s.st_dev, s.st_ino, s.st_size,
+            std::int64_t{s.st_mtim.tv_sec} * 1'000'000'000 + s.st_mtim.tv_nsec};
 }
 
 // File systems whose files stand for kernel settings or objects rather than
@@ -48,7 +49,7 @@ bool is_same_file(int fd, const file_state& image) noexcept
 bool same_file_state(const file_state& a, const file_state& b) noexcept
 {
     return a.device == b.device && a.inode == b.inode && a.length == b.length &&
-           a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec;
+           a.modified_ns == b.modified_ns;
 }
 
 bool state_of(std::FILE* stream, file_state& state) noexcept

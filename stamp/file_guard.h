@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <cstdio>
 
 namespace corvane {
@@ -14,7 +15,7 @@ struct file_state {
     dev_t device = 0;
     ino_t inode = 0;
     off_t length = 0;
-    timespec modified{};
+    std::int64_t modified_ns = 0; // modification time, in nanoseconds since the epoch
 };
 
 [[nodiscard]] bool same_file_state(const file_state& a, const file_state& b) noexcept;
