@@ -46,12 +46,13 @@ struct image_run {
     file_state state;
 };
 
+enum class step_kind { reads, writes };
+
 // One step: open the image, check that it is still the file the run claimed,
 // in the state the previous step left it, do the work, note the state it
 // leaves (a step that only reads must leave it as it was), close it and check
 // the close. The work prints its own message when it fails; the stream is
 // then closed by its guard and the close no longer matters.
-enum class step_kind { reads, writes };
 
 template <typename Work>
 bool run_step(image_run& run, open_mode mode, step_kind kind, step_messages messages, Work work)
