@@ -16,9 +16,10 @@ enum class stamp_result {
 // Turns the image file into a stamped image of `image_size` bytes: measures
 // it, reports a header already at its end, pads it with 0xFF, writes the
 // header 72 bytes before the end, checksums it twice, writes the header again
-// with the checksum and prints the result. Every step opens the file afresh
-// and closes it, checking the close. The first failure ends the sequence; the
-// file keeps whatever state it had reached.
+// with the checksum and prints the result. The run holds a lock on the file
+// throughout; every step opens it afresh, checks that it is the same file in
+// the state the run left it, and closes it, checking the close. The first
+// failure ends the sequence; the file keeps whatever state it had reached.
 [[nodiscard]] stamp_result stamp_image(const char* file_name, std::uint32_t image_size,
                                        image_header& header, image_header& temp_image_header,
                                        crc_buffer& checkSum_buf);
