@@ -10,7 +10,7 @@
 
 #include "image/crc_engine.h"
 #include "image/image_crc.h"
-#include "stamp/crc_pass.h"
+#include "io/crc_pass.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #   memory:  the tool's peak resident set for a 2 KiB and a 256 MiB image
 # Usage: bench/e2e.sh [path/to/corvane] [runs]
 set -euo pipefail
-tool=$(realpath "${1:-build/cli/corvane}")
+tool=$(realpath "${1:-build/bin/corvane}")
 runs=${2:-7}
 [ -x "$tool" ] || { echo "no tool at $tool: build it first" >&2; exit 2; }
 [ -x /usr/bin/time ] || { echo "needs /usr/bin/time (Debian: time)" >&2; exit 2; }

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "cli/arg_values.h"
+#include "tools/corvane/arg_values.h"
 
 namespace {
 

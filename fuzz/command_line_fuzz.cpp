@@ -10,9 +10,10 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/arg_values.h"
-#include "cli/driver.h"
 #include "image/image_header.h"
+#include "image/image_rules.h"
+#include "tools/corvane/arg_values.h"
+#include "tools/corvane/driver.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "cli/arg_values.h"
+#include "tools/corvane/arg_values.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

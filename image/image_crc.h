@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <span>
 
+#include "image/image_header.h"
+
 namespace corvane {
 
 // The image checksum is the reflected CRC-32 of IEEE 802.3 (polynomial
@@ -19,6 +21,7 @@ inline constexpr std::uint32_t crc_initial = 0xFFFFFFFFu;
 // The checksum covers the whole image but its last 12 bytes: the header's CRC
 // field and the 8 bytes after the header. Storing the CRC thus leaves it valid.
 inline constexpr std::size_t crc_uncovered_tail = 12;
+static_assert(crc_uncovered_tail == header_distance_from_end - header_field::crc);
 
 [[nodiscard]] constexpr std::array<std::uint32_t, 256> make_crc_table() noexcept
 {

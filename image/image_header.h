@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace corvane {
 
@@ -45,6 +46,10 @@ inline constexpr std::size_t header_distance_from_end = 72;
 void build_image_header(image_header& header, std::uint8_t type, const image_version& version,
                         std::uint32_t image_size, std::uint16_t device_id) noexcept;
 
+// The eight bytes every header starts with.
+inline constexpr std::string_view image_signature = "ZT_FLASH";
+static_assert(image_signature.size() == header_field::type - header_field::signature);
+
 void put_signature(image_header& header) noexcept;
 
 // True when the first eight bytes are exactly the signature; nothing else of
@@ -52,9 +57,12 @@ void put_signature(image_header& header) noexcept;
 [[nodiscard]] bool has_signature(const image_header& header) noexcept;
 
 void set_header_crc(image_header& header, std::uint32_t crc) noexcept;
-[[nodiscard]] std::uint32_t header_crc(const image_header& header) noexcept;
 
-// Prints the four report lines of a header on standard output.
-void print_image_header(const image_header& header) noexcept;
+// The fields, read from their offsets.
+[[nodiscard]] std::uint8_t header_type(const image_header& header) noexcept;
+[[nodiscard]] image_version header_version(const image_header& header) noexcept;
+[[nodiscard]] std::uint32_t header_size(const image_header& header) noexcept;
+[[nodiscard]] std::uint16_t header_device_id(const image_header& header) noexcept;
+[[nodiscard]] std::uint32_t header_crc(const image_header& header) noexcept;
 
 } // namespace corvane

@@ -21,6 +21,11 @@ inline void store_le32(std::uint8_t* at, std::uint32_t value) noexcept
     at[3] = static_cast<std::uint8_t>(value >> 24);
 }
 
+[[nodiscard]] inline std::uint16_t load_le16(const std::uint8_t* at) noexcept
+{
+    return static_cast<std::uint16_t>(at[0] | at[1] << 8);
+}
+
 [[nodiscard]] inline std::uint32_t load_le32(const std::uint8_t* at) noexcept
 {
     return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |

@@ -15,12 +15,6 @@ namespace corvane {
 
 namespace {
 
-file_state state_from(const struct stat& s) noexcept
-{
-    return {s.st_dev, s.st_ino, s.st_size,
-            std::int64_t{s.st_mtim.tv_sec} * 1'000'000'000 + s.st_mtim.tv_nsec};
-}
-
 // File systems whose files stand for kernel settings or objects rather than
 // stored bytes: writing padding into one of them changes the running system.
 bool is_pseudo_file_system(int fd) noexcept
@@ -45,21 +39,6 @@ bool is_same_file(int fd, const file_state& image) noexcept
 }
 
 } // namespace
-
-bool same_file_state(const file_state& a, const file_state& b) noexcept
-{
-    return a.device == b.device && a.inode == b.inode && a.length == b.length &&
-           a.modified_ns == b.modified_ns;
-}
-
-bool state_of(std::FILE* stream, file_state& state) noexcept
-{
-    struct stat s {};
-    if (::fstat(::fileno(stream), &s) != 0)
-        return false;
-    state = state_from(s);
-    return true;
-}
 
 image_claim::~image_claim()
 {

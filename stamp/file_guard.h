@@ -1,27 +1,13 @@
 #pragma once
 
-#include <sys/stat.h>
-
-#include <cstdint>
-#include <cstdio>
+#include "io/file_state.h"
 
 namespace corvane {
 
-// What the run knows of its image between steps: which file it is, and the
-// length and modification time the tool's own last step left it with. Every
-// step reopens the image by its name, so each one checks that it got the
-// same file in the same state before it touches a byte.
-struct file_state {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t length = 0;
-    std::int64_t modified_ns = 0; // modification time, in nanoseconds since the epoch
-};
-
-[[nodiscard]] bool same_file_state(const file_state& a, const file_state& b) noexcept;
-
-// The state of the file under an open stream; false when fstat fails.
-[[nodiscard]] bool state_of(std::FILE* stream, file_state& state) noexcept;
+// What the run knows of its image between steps is a file_state: which file
+// it is, and the length and modification time the tool's own last step left
+// it with. Every step reopens the image by its name, so each one checks that
+// it got the same file in the same state before it touches a byte.
 
 enum class claim_result {
     claimed,

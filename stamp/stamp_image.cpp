@@ -4,13 +4,19 @@
 #include <cstdio>
 #include <optional>
 
+#include "io/image_file.h"
+#include "report/header_text.h"
 #include "stamp/file_guard.h"
-#include "stamp/image_file.h"
 
 namespace corvane {
 
 namespace {
 
+// The tool's fixed texts, here and in the driver and the header report lines:
+// build scripts and the people who read these logs match them byte for byte,
+// so the misspellings ("closed failed", "when generate CRC", "devided"), the
+// blanks before some line ends and the missing blanks after some commas stay
+// exactly as they are. They must not be corrected.
 struct step_messages {
     const char* open_failed;
     const char* close_failed;
@@ -142,7 +148,7 @@ bool report_old_header(image_run& run, std::uint64_t length, image_header& temp_
         std::fputs("Attention: the image already has header, but still modify the header!\n",
                    stdout);
         std::fputs("********** original header print start **********\n", stdout);
-        print_image_header(temp_image_header);
+        print_image_header(stdout, temp_image_header);
         std::fputs("********** original header print end **********\n", stdout);
     }
     return true;
@@ -177,9 +183,9 @@ bool checksum_twice(image_run& run, std::uint64_t length, crc_buffer& buf, std::
 
 } // namespace
 
-stamp_result stamp_image(const char* file_name, std::uint32_t image_size, image_header& header,
-                         image_header& temp_image_header, crc_buffer& checkSum_buf)
+stamp_result stamp_image(const char* file_name, std::uint32_t image_size, stamp_buffers& buffers)
 {
+    auto& [header, temp_image_header, checkSum_buf] = buffers;
     constexpr stamp_result failed = stamp_result::failed;
 
     // Step 1 claims the file for the whole run, then measures it.
@@ -256,7 +262,7 @@ stamp_result stamp_image(const char* file_name, std::uint32_t image_size, image_
         return failed;
 
     std::printf("%s image create header succeed!\n", file_name);
-    print_image_header(header);
+    print_image_header(stdout, header);
     return stamp_result::stamped;
 }
 

@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/version.h"
+#include "tools/version.h"
 
 namespace corvane::testing {
 

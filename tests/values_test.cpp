@@ -7,12 +7,13 @@
 #include <random>
 #include <span>
 
-#include "cli/arg_values.h"
 #include "image/crc_engine.h"
 #include "image/image_crc.h"
 #include "image/image_header.h"
-#include "stamp/crc_pass.h"
+#include "image/image_rules.h"
+#include "io/crc_pass.h"
 #include "tests/harness.h"
+#include "tools/corvane/arg_values.h"
 
 namespace corvane::testing {
 namespace {

@@ -1,4 +1,4 @@
-#include "stamp/crc_pass.h"
+#include "io/crc_pass.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "cli/arg_values.h"
+#include "tools/corvane/arg_values.h"
 
 #include <algorithm>
 #include <array>
@@ -21,9 +21,6 @@ constexpr std::uint8_t digit_value(std::uint8_t c) noexcept
 {
     return static_cast<std::uint8_t>(c - '0');
 }
-
-constexpr std::array<std::uint16_t, 5> accepted_device_ids = {0x8640, 0x9470, 0x9310, 0x9340,
-                                                              0x9356};
 
 } // namespace
 
@@ -48,11 +45,6 @@ bool size_value_ok(std::int32_t size_kb) noexcept { return size_kb >= 1; }
 std::uint32_t image_size_from_kb(std::int32_t size_kb) noexcept
 {
     return static_cast<std::uint32_t>(size_kb) * 1024u;
-}
-
-bool image_size_supported(std::uint32_t image_size) noexcept
-{
-    return image_size % image_size_unit == 0;
 }
 
 std::optional<image_version> parse_version_text(std::string_view text) noexcept
@@ -113,14 +105,6 @@ std::uint16_t device_id_from_digits(std::string_view text) noexcept
             result += static_cast<std::uint16_t>(digit << shift);
     }
     return static_cast<std::uint16_t>(result);
-}
-
-bool device_id_in_family(std::uint16_t device_id) noexcept { return device_id >= 0x8000; }
-
-bool device_id_accepted(std::uint16_t device_id) noexcept
-{
-    return std::find(accepted_device_ids.begin(), accepted_device_ids.end(), device_id) !=
-           accepted_device_ids.end();
 }
 
 } // namespace corvane

@@ -10,7 +10,8 @@ namespace corvane {
 
 // Conversions of the size, version and device-id words into header fields.
 // Each is a pure function of its text and prints nothing; the driver owns the
-// messages and the order in which the rules are checked.
+// messages and the order in which the rules are checked, and the rules
+// themselves belong to the image format (image/image_rules.h).
 
 // Decimal text as the C library's atoi reads it: leading white space, an
 // optional sign, digits up to the first non-digit, 0 without digits. Digits
@@ -24,9 +25,6 @@ namespace corvane {
 // size_kb * 1024 modulo 2^32: a multiple of 4194304 KB gives 0.
 [[nodiscard]] std::uint32_t image_size_from_kb(std::int32_t size_kb) noexcept;
 
-inline constexpr std::uint32_t image_size_unit = 2048;
-[[nodiscard]] bool image_size_supported(std::uint32_t image_size) noexcept;
-
 // Reads a version text of the form a.b.c.dddd into major, minor, oem, beta,
 // alpha. Returns nothing when exactly four digits do not follow the third dot;
 // every other text gives some version (see the definition for the quirks).
@@ -36,11 +34,5 @@ inline constexpr std::uint32_t image_size_unit = 2048;
 // gives 0x8640. Only the last four digits count; a negative value gives the
 // 16-bit two's complement of the result for its magnitude.
 [[nodiscard]] std::uint16_t device_id_from_digits(std::string_view text) noexcept;
-
-// Controllers of the supported families have ids 0x8000 and up.
-[[nodiscard]] bool device_id_in_family(std::uint16_t device_id) noexcept;
-
-// The ids an image may be built for.
-[[nodiscard]] bool device_id_accepted(std::uint16_t device_id) noexcept;
 
 } // namespace corvane

@@ -1,4 +1,4 @@
-#include "cli/image_kinds.h"
+#include "image/image_kinds.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "stamp/image_file.h"
+#include "io/image_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

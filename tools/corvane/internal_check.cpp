@@ -1,10 +1,10 @@
-#include "cli/internal_check.h"
+#include "tools/corvane/internal_check.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
 
-#include "cli/exit_status.h"
+#include "tools/corvane/exit_status.h"
 
 namespace corvane {
 

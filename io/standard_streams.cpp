@@ -1,4 +1,4 @@
-#include "cli/standard_streams.h"
+#include "io/standard_streams.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,21 +1,23 @@
-#include "cli/driver.h"
+#include "tools/corvane/driver.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string_view>
 
-#include "cli/arg_values.h"
-#include "cli/exit_status.h"
-#include "cli/internal_check.h"
-#include "cli/version.h"
 #include "image/image_header.h"
-#include "stamp/stamp_image.h"
+#include "image/image_rules.h"
+#include "tools/corvane/arg_values.h"
+#include "tools/corvane/exit_status.h"
+#include "tools/corvane/internal_check.h"
+#include "tools/version.h"
 
 namespace corvane {
 
 namespace {
 
+// The messages below are fixed texts that scripts match; like those of
+// stamp/stamp_image.cpp they must not be corrected.
 command_check refuse(const char* message)
 {
     std::fputs(message, stdout);
@@ -85,7 +87,7 @@ command_check check_command_line(std::span<char* const> args, stamp_request& req
     return command_check::accepted;
 }
 
-int run_corvane(std::span<char* const> args)
+int run_corvane(std::span<char* const> args, stamp_buffers& buffers)
 {
     std::printf("Hello Corvane %u.%u.%u.%u\n", tool_version[0], tool_version[1], tool_version[2],
                 tool_version[3]);
@@ -99,15 +101,11 @@ int run_corvane(std::span<char* const> args)
         CORVANE_INTERNAL_CHECK_FAILED("(dot[3]-dot[2]-1)==4");
     }
 
-    // The run's work buffers live here for the whole run; nothing is allocated.
-    crc_buffer checkSum_buf{};
-    image_header header{};
-    image_header temp_image_header{};
-    build_image_header(header, request.kind->type_code, request.version, request.image_size,
+    buffers.header = {};
+    build_image_header(buffers.header, request.kind->type_code, request.version, request.image_size,
                        request.device_id);
 
-    switch (stamp_image(request.kind->file_name, request.image_size, header, temp_image_header,
-                        checkSum_buf)) {
+    switch (stamp_image(request.kind->file_name, request.image_size, buffers)) {
     case stamp_result::stamped:
         return exit_stamped;
     case stamp_result::failed:
