@@ -11,4 +11,12 @@ const image_kind* find_image_kind(std::string_view word) noexcept
     return kind == image_type_table.end() ? nullptr : kind;
 }
 
+const image_kind* kind_of_type_code(std::uint8_t type_code) noexcept
+{
+    const auto* kind =
+        std::find_if(image_type_table.begin(), image_type_table.end(),
+                     [type_code](const image_kind& k) { return k.type_code == type_code; });
+    return kind == image_type_table.end() ? nullptr : kind;
+}
+
 } // namespace corvane

@@ -27,4 +27,7 @@ inline constexpr std::array<image_kind, 6> image_type_table = {{
 // The kind whose word equals `word` exactly (case-sensitive), or null.
 [[nodiscard]] const image_kind* find_image_kind(std::string_view word) noexcept;
 
+// The kind a header's type code names, or null.
+[[nodiscard]] const image_kind* kind_of_type_code(std::uint8_t type_code) noexcept;
+
 } // namespace corvane

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <limits>
 #include <utility>
 
@@ -25,8 +26,15 @@ image_stream::~image_stream()
 
 bool image_stream::close() noexcept { return std::fclose(std::exchange(file_, nullptr)) == 0; }
 
-image_stream open_image(const char* file_name, open_mode mode) noexcept
+image_stream open_image(const char* file_name, open_mode mode, int* error) noexcept
 {
+    const auto refuse = [error](int fd, int why) {
+        if (error != nullptr)
+            *error = why;
+        if (fd >= 0)
+            ::close(fd);
+        return image_stream{};
+    };
     // open(2) with O_NONBLOCK so that a FIFO under the image's name cannot
     // block the run, then a check of what was opened before any byte moves.
     int flags = O_NOCTTY | O_CLOEXEC | O_NONBLOCK;
@@ -42,17 +50,15 @@ image_stream open_image(const char* file_name, open_mode mode) noexcept
     }
     const int fd = ::open(file_name, flags);
     if (fd < 0)
-        return {};
+        return refuse(fd, errno);
     struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
-        return {};
-    }
+    if (::fstat(fd, &status) != 0)
+        return refuse(fd, errno);
+    if (!S_ISREG(status.st_mode))
+        return refuse(fd, 0);
     std::FILE* file = ::fdopen(fd, stream_mode);
-    if (file == nullptr) {
-        ::close(fd);
-        return {};
-    }
+    if (file == nullptr)
+        return refuse(fd, errno);
     return image_stream(file);
 }
 
@@ -65,6 +71,23 @@ std::optional<std::uint64_t> file_length(std::FILE* stream) noexcept
     if (end < 0 || ::fseeko(stream, position, SEEK_SET) != 0)
         return std::nullopt;
     return static_cast<std::uint64_t>(end);
+}
+
+bool read_at(std::FILE* stream, std::uint64_t offset, std::span<std::uint8_t> into) noexcept
+{
+    const int fd = ::fileno(stream);
+    for (std::size_t done = 0; done < into.size();) {
+        if (offset + done > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()))
+            return false;
+        const ssize_t got =
+            ::pread(fd, into.data() + done, into.size() - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        done += static_cast<std::size_t>(got);
+    }
+    return true;
 }
 
 bool seek_to(std::FILE* stream, std::uint64_t offset) noexcept

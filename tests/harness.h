@@ -82,19 +82,21 @@ inline words command_line(std::string kind, std::string size_kb, std::string ver
 // tool as user nobody, from a copy the build folder cannot keep from it.
 inline const std::string as_nobody = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
 
-// Runs the built tool in dir.work with a shell, after `prefix` (a command that runs it) and the
-// wrapper named by CORVANE_TEST_WRAPPER, if set (valgrind, say); `redirect`, a shell redirection
-// such as ">&-", replaces the capture of standard output.
-inline run_result run_tool(const scratch_dir& dir, const words& args,
-                           const std::string& prefix = "", const std::string& redirect = "")
+// Runs `binary` in dir.work with a shell, after `prefix` (a command that runs it) and the wrapper
+// named by CORVANE_TEST_WRAPPER, if set (valgrind, say); `redirect`, a shell redirection such as
+// ">&-", replaces the capture of standard output.
+inline run_result run_program(fs::path binary, const scratch_dir& dir, const words& args,
+                              const std::string& prefix = "", const std::string& redirect = "")
 {
     std::string command;
     const auto put = [&command](std::string_view before, const fs::path& word) {
-        command.append(before).append("'").append(word.string()).append("'"); // no word has a quote
+        command.append(before).append("'");
+        for (const char c : word.string())
+            command.append(c == '\'' ? "'\\''" : std::string(1, c));
+        command.append("'");
     };
-    fs::path binary = CORVANE_BINARY;
-    if (!prefix.empty() && fs::copy_file(binary, dir.root / "corvane"))
-        binary = dir.root / "corvane";
+    if (!prefix.empty() && fs::copy_file(binary, dir.root / binary.filename()))
+        binary = dir.root / binary.filename();
     const char* wrapper = std::getenv("CORVANE_TEST_WRAPPER");
     put("cd ", dir.work);
     put(" && " + prefix + (wrapper ? wrapper : "") + " ", binary);
@@ -110,6 +112,12 @@ inline run_result run_tool(const scratch_dir& dir, const words& args,
     const bytes e = read_file(dir.root / "err");
     return {
         WIFEXITED(status) ? WEXITSTATUS(status) : -1, {o.begin(), o.end()}, {e.begin(), e.end()}};
+}
+
+inline run_result run_tool(const scratch_dir& dir, const words& args,
+                           const std::string& prefix = "", const std::string& redirect = "")
+{
+    return run_program(CORVANE_BINARY, dir, args, prefix, redirect);
 }
 
 inline std::string greeting() { return std::string("Hello Corvane ") + tool_version_text + "\n"; }

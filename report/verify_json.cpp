@@ -1,0 +1,95 @@
+#include "report/verify_json.h"
+
+#include <nlohmann/json.hpp>
+
+#include <string>
+
+#include "image/image_kinds.h"
+#include "report/verify_text.h"
+
+namespace corvane {
+
+namespace {
+
+using json = nlohmann::ordered_json;
+
+std::string hex_bytes(std::string_view bytes)
+{
+    static constexpr char digits[] = "0123456789abcdef";
+    std::string hex;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        hex += digits[byte >> 4];
+        hex += digits[byte & 0xF];
+    }
+    return hex;
+}
+
+bool valid_utf8(std::string_view text)
+{
+    try {
+        static_cast<void>(json(text).dump());
+        return true;
+    } catch (const json::type_error&) {
+        return false;
+    }
+}
+
+json header_object(const image_header& header)
+{
+    const image_kind* kind = kind_of_type_code(header_type(header));
+    const image_version v = header_version(header);
+    const auto& b = header.bytes;
+    return {
+        {"signature", image_signature},
+        {"type", header_type(header)},
+        {"kind", kind != nullptr ? json(kind->word) : json(nullptr)},
+        {"version",
+         {{"major", v[0]}, {"minor", v[1]}, {"oem", v[2]}, {"beta", v[3]}, {"alpha", v[4]}}},
+        {"size", header_size(header)},
+        {"device_id", header_device_id(header)},
+        {"reserved", hex_bytes({reinterpret_cast<const char*>(&b[header_field::reserved]),
+                                header_field::crc - header_field::reserved})},
+        {"crc", header_crc(header)},
+    };
+}
+
+json file_object(const checked_file& file)
+{
+    const file_check& check = file.check;
+    const bool has_header = check.read && check.has_header && has_signature(check.header);
+    json reasons = json::array();
+    json failed_checks = json::array();
+    if (!check.read)
+        reasons.push_back(check.error);
+    for (const failed_check& failed : check.verdict.failures()) {
+        reasons.push_back(reason_text(failed));
+        failed_checks.push_back(check_name(failed.check));
+    }
+    json object;
+    object["file"] = file.name;
+    if (!valid_utf8(file.name))
+        object["file_bytes"] = hex_bytes(file.name);
+    object["verdict"] = !check.read ? "ERROR" : check.verdict.valid() ? "OK" : "INVALID";
+    object["reasons"] = std::move(reasons);
+    object["failed_checks"] = std::move(failed_checks);
+    // A file that could not be read has none of what follows.
+    object["length"] = check.read ? json(check.length) : json(nullptr);
+    object["header"] = has_header ? header_object(check.header) : json(nullptr);
+    object["stored_crc"] = has_header ? json(header_crc(check.header)) : json(nullptr);
+    object["computed_crc"] = check.read ? json(check.computed_crc) : json(nullptr);
+    return object;
+}
+
+} // namespace
+
+void print_json_report(std::FILE* out, std::span<const checked_file> files)
+{
+    json document = json::array();
+    for (const checked_file& file : files)
+        document.push_back(file_object(file));
+    const std::string text = document.dump(2, ' ', false, json::error_handler_t::replace);
+    std::fprintf(out, "%s\n", text.c_str());
+}
+
+} // namespace corvane

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "verify/verify_file.h"
+#include "verify/verify_image.h"
+
+namespace corvane {
+
+// A file name fit for a terminal: backslash and control bytes are written as
+// C escapes (\\, \n, \t, \x1b), every other byte as it is.
+[[nodiscard]] std::string printable_name(std::string_view name);
+
+// What a failed check found and expected, in words, for example
+// "CRC 0x1234abcd stored, 0x5c9af745 computed".
+[[nodiscard]] std::string reason_text(const failed_check& failed);
+
+// The check's short name, for machine-readable reports: "checksum", say.
+[[nodiscard]] const char* check_name(image_check check) noexcept;
+
+// One file's report: its name, the header's lines when the file has one
+// (those the stamping prints, then its kind, size and device id), and the
+// verdict, "OK" or one "INVALID: <reason>" line per failed check.
+void print_text_report(std::FILE* out, std::string_view name, const file_check& check);
+
+} // namespace corvane

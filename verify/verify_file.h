@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "image/image_header.h"
+#include "io/crc_pass.h"
+#include "verify/verify_image.h"
+
+namespace corvane {
+
+// What checking one file found: its length, the header bytes at length - 72
+// when it has them, the checksum computed over it and the verdict; or, when
+// the file could not be read to the end, why not.
+struct file_check {
+    bool read = false; // false: `error` says why, and nothing else is set
+    std::string error;
+    std::uint64_t length = 0;
+    bool has_header = false; // the file is long enough to hold one
+    image_header header{};
+    std::uint32_t computed_crc = 0;
+    image_verdict verdict{};
+};
+
+// Reads the file for checking only: it is opened read-only, and only a
+// regular file is opened at all. A shared lock keeps a stamping run from
+// starting on it while it is read, and one that is already stamping it makes
+// the check fail rather than judge a half-written image; a file that changes
+// under the check all the same fails it too. The checksum is computed by the
+// same pass the stamping uses.
+[[nodiscard]] file_check check_image_file(const char* path, crc_buffer& buffer);
+
+} // namespace corvane

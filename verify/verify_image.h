@@ -1,0 +1,51 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "image/image_header.h"
+
+namespace corvane {
+
+// The checks a stamped image must pass, each with what it found and what it
+// expected, so that a report can say both.
+enum class image_check {
+    min_length,  // found: the length; expected: 72, room for the header and the tail after it
+    length_unit, // found: the length; expected: the 2048-byte unit
+    signature,   // found: the 8 bytes there, first byte most significant; expected: the signature
+    type_code,   // found: the type code; expected: nothing, no kind has it
+    size_field,  // found: the size field; expected: the file's length
+    device_id,   // found: the device id; expected: nothing, it is not on the accepted list
+    checksum,    // found: the CRC field; expected: the checksum computed over the file
+};
+
+struct failed_check {
+    image_check check;
+    std::uint64_t found;
+    std::uint64_t expected;
+
+    friend bool operator==(const failed_check&, const failed_check&) = default;
+};
+
+// The failed checks of one image, in the order above; none for a valid image.
+struct image_verdict {
+    std::array<failed_check, 7> failed{};
+    std::size_t count = 0;
+
+    [[nodiscard]] bool valid() const noexcept { return count == 0; }
+    [[nodiscard]] std::span<const failed_check> failures() const noexcept
+    {
+        return {failed.data(), count};
+    }
+};
+
+// Judges an image from its length, the 64 bytes at length - 72 (null when the
+// file is too short to have them) and the checksum computed over the file.
+// Without the signature the bytes there are no header, so none of its fields
+// is judged. Pure: reads nothing but its arguments.
+[[nodiscard]] image_verdict verify_image(std::uint64_t length, const image_header* header,
+                                         std::uint32_t computed_crc) noexcept;
+
+} // namespace corvane
