@@ -7,7 +7,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_DESCRIPTION
   "Corvane pads a raw controller image (BIOS, firmware, boot loader, info block or text) with 0xFF \
 to its stated size, places a 64-byte header 72 bytes before its end and stores a CRC-32 of the \
-image in it, in place, one image per run.")
+image in it, in place, one image per run. corvane-verify checks stamped images without changing \
+them, with a text or a JSON report.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_GENERATOR DEB TGZ)
 set(CPACK_STRIP_FILES ON)
