@@ -185,7 +185,9 @@ bool checksum_twice(image_run& run, std::uint64_t length, crc_buffer& buf, std::
 
 stamp_result stamp_image(const char* file_name, std::uint32_t image_size, stamp_buffers& buffers)
 {
-    auto& [header, temp_image_header, checkSum_buf] = buffers;
+    image_header& header = buffers.header;
+    image_header& temp_image_header = buffers.temp_image_header;
+    crc_buffer& checkSum_buf = buffers.checkSum_buf;
     constexpr stamp_result failed = stamp_result::failed;
 
     // Step 1 claims the file for the whole run, then measures it.
