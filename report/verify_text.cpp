@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdint>
+#include <iterator>
 
 #include "image/image_kinds.h"
 #include "image/image_rules.h"
@@ -21,19 +22,13 @@ __attribute__((format(printf, 1, 2))) std::string formatted(const char* format, 
     return text;
 }
 
-std::string list_of_type_codes()
+// "0x0, 0x2, ..." for the values the projection takes from the items.
+template <typename Items, typename Projection>
+std::string hex_list(const Items& items, Projection value_of)
 {
     std::string list;
-    for (const image_kind& kind : image_type_table)
-        list += (list.empty() ? "" : ", ") + formatted("0x%x", unsigned{kind.type_code});
-    return list;
-}
-
-std::string list_of_device_ids()
-{
-    std::string list;
-    for (const std::uint16_t id : accepted_device_ids)
-        list += (list.empty() ? "" : ", ") + formatted("0x%x", unsigned{id});
+    for (const auto& item : items)
+        list += (list.empty() ? "" : ", ") + formatted("0x%x", unsigned{value_of(item)});
     return list;
 }
 
@@ -79,12 +74,14 @@ std::string reason_text(const failed_check& failed)
         return "signature bytes " + signature_text(failed.found) + " found, \"" +
                std::string(image_signature) + "\" expected";
     case image_check::type_code:
-        return formatted("type 0x%jx found, one of ", found) + list_of_type_codes() + " expected";
+        return formatted("type 0x%jx found, one of ", found) +
+               hex_list(image_type_table, [](const image_kind& k) { return k.type_code; }) +
+               " expected";
     case image_check::size_field:
         return formatted("size 0x%jx stored, file length 0x%jx", found, expected);
     case image_check::device_id:
-        return formatted("device id 0x%jx stored, one of ", found) + list_of_device_ids() +
-               " expected";
+        return formatted("device id 0x%jx stored, one of ", found) +
+               hex_list(accepted_device_ids, [](std::uint16_t id) { return id; }) + " expected";
     case image_check::checksum:
         return formatted("CRC 0x%08jx stored, 0x%08jx computed", found, expected);
     }
@@ -93,23 +90,11 @@ std::string reason_text(const failed_check& failed)
 
 const char* check_name(image_check check) noexcept
 {
-    switch (check) {
-    case image_check::min_length:
-        return "min_length";
-    case image_check::length_unit:
-        return "length_unit";
-    case image_check::signature:
-        return "signature";
-    case image_check::type_code:
-        return "type_code";
-    case image_check::size_field:
-        return "size_field";
-    case image_check::device_id:
-        return "device_id";
-    case image_check::checksum:
-        return "checksum";
-    }
-    return "unknown";
+    // In the order of image_check.
+    constexpr const char* names[] = {"min_length", "length_unit", "signature", "type_code",
+                                     "size_field", "device_id",   "checksum"};
+    static_assert(std::size(names) == static_cast<std::size_t>(image_check::checksum) + 1);
+    return names[static_cast<std::size_t>(check)];
 }
 
 void print_text_report(std::FILE* out, std::string_view name, const file_check& check)

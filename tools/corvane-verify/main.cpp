@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "io/crc_pass.h"
