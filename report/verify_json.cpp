@@ -57,7 +57,7 @@ json header_object(const image_header& header)
 json file_object(const checked_file& file)
 {
     const file_check& check = file.check;
-    const bool has_header = check.read && check.has_header && has_signature(check.header);
+    const bool has_header = check.shows_header();
     json reasons = json::array();
     json failed_checks = json::array();
     if (!check.read)

@@ -100,7 +100,7 @@ const char* check_name(image_check check) noexcept
 void print_text_report(std::FILE* out, std::string_view name, const file_check& check)
 {
     std::fprintf(out, "file = %s\n", printable_name(name).c_str());
-    if (check.has_header && has_signature(check.header)) {
+    if (check.shows_header()) {
         print_image_header(out, check.header);
         const image_kind* kind = kind_of_type_code(header_type(check.header));
         std::fprintf(out, "header kind = %s\n",

@@ -20,6 +20,12 @@ struct file_check {
     image_header header{};
     std::uint32_t computed_crc = 0;
     image_verdict verdict{};
+
+    // The bytes at length - 72 are a header to show: they start with the signature.
+    [[nodiscard]] bool shows_header() const noexcept
+    {
+        return read && has_header && has_signature(header);
+    }
 };
 
 // Reads the file for checking only: it is opened read-only, and only a
