@@ -3,7 +3,11 @@
 # its floor, interleaved, medians of N runs (default 7):
 #   restamp: a 256 MiB image that is already its size, against `cat image image`
 #   stamp:   a 1,000-byte input into a 256 MiB image, against copying the input,
-#            appending the same 0xFF padding with dd and reading the result twice
+#            appending the same 0xFF padding with dd, flushing it to storage
+#            (the tool flushes the image before it reports success) and
+#            reading the result twice
+# Each run starts with nothing of its file waiting to be written (sync), so
+# that the flush times the run's own writes; measure on a disk, not a tmpfs.
 #   memory:  the tool's peak resident set for a 2 KiB and a 256 MiB image
 # Usage: bench/e2e.sh [path/to/corvane] [runs]
 set -euo pipefail
@@ -27,26 +31,27 @@ now() { date +%s%N; }
 elapsed() { local start; start=$(now); "$@" >/dev/null; echo $(( $(now) - start )); }
 median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-restamp() { cp image.bin bios.bin; "$tool" "${args[@]}" >/dev/null; }
+restamp() { cp image.bin bios.bin && sync; "$tool" "${args[@]}" >/dev/null; }
 restamp_floor() { cat image.bin image.bin >/dev/null; }
-stamp() { cp input.bin bios.bin && "$tool" "${args[@]}"; }
+stamp() { "$tool" "${args[@]}"; }
 stamp_floor() {
-  cp input.bin floor.bin
-  dd if=padding.bin of=floor.bin bs=128K oflag=append conv=notrunc status=none
+  dd if=padding.bin of=floor.bin bs=128K oflag=append conv=notrunc,fdatasync status=none
   cat floor.bin floor.bin
 }
 
 # Warm the page cache and the files once.
-restamp; stamp >/dev/null; stamp_floor >/dev/null
+restamp; cp input.bin bios.bin && stamp >/dev/null; cp input.bin floor.bin && stamp_floor >/dev/null
 cp image.bin bios.bin && "$tool" "${args[@]}" >/dev/null   # a stamped 256 MiB image to restamp
 cp bios.bin image.bin
 
 a=() af=() b=() bf=()
 for ((i = 0; i < runs; ++i)); do
-  cp image.bin bios.bin
+  cp image.bin bios.bin && sync
   a+=("$(elapsed "$tool" "${args[@]}")")
   af+=("$(elapsed restamp_floor)")
+  cp input.bin bios.bin && sync
   b+=("$(elapsed stamp)")
+  cp input.bin floor.bin && sync
   bf+=("$(elapsed stamp_floor)")
 done
 

@@ -74,7 +74,7 @@ json file_object(const checked_file& file)
     object["reasons"] = std::move(reasons);
     object["failed_checks"] = std::move(failed_checks);
     // A file that could not be read has none of what follows.
-    object["length"] = check.read ? json(check.length) : json(nullptr);
+    object["length"] = check.read ? json(check.state.length) : json(nullptr);
     object["header"] = has_header ? header_object(check.header) : json(nullptr);
     object["stored_crc"] = has_header ? json(header_crc(check.header)) : json(nullptr);
     object["computed_crc"] = check.read ? json(check.computed_crc) : json(nullptr);

@@ -9,8 +9,10 @@
 
 namespace corvane {
 
-// A file name fit for a terminal: backslash and control bytes are written as
-// C escapes (\\, \n, \t, \x1b), every other byte as it is.
+// A file name fit for a terminal: a backslash and the bytes of control
+// characters (C0, DEL, C1), of the bidirectional embeddings, overrides and
+// isolates, and of anything that is not UTF-8 are written as C escapes (\\,
+// \n, \t, \x1b, \xc2\x9b); every other character as it is.
 [[nodiscard]] std::string printable_name(std::string_view name);
 
 // What a failed check found and expected, in words, for example

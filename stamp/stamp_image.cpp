@@ -2,48 +2,20 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <optional>
+#include <span>
 
+#include "io/crc_pass.h"
 #include "io/image_file.h"
+#include "io/standard_streams.h"
 #include "report/header_text.h"
-#include "stamp/file_guard.h"
+#include "stamp/step_messages.h"
 
 namespace corvane {
 
 namespace {
 
-// The tool's fixed texts, here and in the driver and the header report lines:
-// build scripts and the people who read these logs match them byte for byte,
-// so the misspellings ("closed failed", "when generate CRC", "devided"), the
-// blanks before some line ends and the missing blanks after some commas stay
-// exactly as they are. They must not be corrected.
-struct step_messages {
-    const char* open_failed;
-    const char* close_failed;
-};
-
-constexpr step_messages plain_step = {"File open failed!\n", "File closed failed!\n"};
-constexpr step_messages pad_step = {"File re-open failed!\n", "File closed failed!\n"};
-constexpr step_messages checksum_step = {"File open failed when generate CRC!\n",
-                                         "File closed failed when generate CRC!\n"};
-constexpr step_messages verify_step = {"File open failed!\n",
-                                       "File closed failed when generate CRC!\n"};
-
-constexpr const char* seek_failed = "File seek failed!\n";
-constexpr const char* read_failed = "File read failed!\n";
-constexpr const char* write_failed = "File write failed!\n";
-constexpr const char* crc_read_failed = "File read failed when generate CRC!\n";
-
-constexpr const char* locked = "File is locked by another process!\n";
-constexpr const char* changed = "File changed by another process!\n";
-constexpr const char* standard_stream =
-    "File is the standard output or standard error of this run!\n";
-
-bool fail(const char* message)
-{
-    std::fputs(message, stdout);
-    return false;
-}
+// The checksum passes read through it and the padding is written from it.
+crc_buffer work_buffer;
 
 // The image as the run's steps share it: its name, and the state its last
 // step left it in.
@@ -52,98 +24,81 @@ struct image_run {
     file_state state;
 };
 
-enum class step_kind { reads, writes };
-
-// One step: open the image, check that it is still the file the run claimed,
-// in the state the previous step left it, do the work, note the state it
-// leaves (a step that only reads must leave it as it was), close it and check
-// the close. The work prints its own message when it fails; the stream is
-// then closed by its guard and the close no longer matters.
-
-template <typename Work>
-bool run_step(image_run& run, open_mode mode, step_kind kind, step_messages messages, Work work)
+// Opens the image afresh for one step: it must be the file the run claimed,
+// in the state its last step left it.
+step_error reopen(const image_run& run, image_file& file, open_mode mode)
 {
-    image_stream stream = open_image(run.file_name, mode);
-    if (!stream)
-        return fail(messages.open_failed);
-    file_state now{};
-    if (!state_of(stream.get(), now) || !same_file_state(now, run.state))
-        return fail(changed);
-    if (!work(stream.get()))
-        return false;
-    if (!state_of(stream.get(), now) ||
-        (kind == step_kind::reads && !same_file_state(now, run.state)))
-        return fail(changed);
-    run.state = now;
-    if (!stream.close())
-        return fail(messages.close_failed);
-    return true;
+    if (!file.open(run.file_name, mode).ok())
+        return step_error::open;
+    file_state now;
+    if (!file.state(now).ok())
+        return step_error::stat;
+    return now == run.state ? step_error::none : step_error::changed;
 }
 
-bool measure(std::FILE* stream, std::uint64_t& length)
+// A step that only read must leave the file as it found it.
+step_error unchanged(const image_run& run, const image_file& file)
 {
-    const std::optional<std::uint64_t> measured = file_length(stream);
-    if (!measured)
-        return fail(seek_failed);
-    length = *measured;
-    return true;
+    file_state now;
+    if (!file.state(now).ok())
+        return step_error::stat;
+    return now == run.state ? step_error::none : step_error::changed;
 }
 
-// Writes all of `bytes` and pushes them out of the stream's buffer, so that
-// a full disk is reported by the step that wrote.
-bool write_all(std::FILE* stream, const std::uint8_t* bytes, std::size_t count)
+// A step that wrote notes the state it leaves, which the next step must find.
+step_error note_state(image_run& run, const image_file& file)
 {
-    if (std::fwrite(bytes, 1, count, stream) != count || std::fflush(stream) != 0)
-        return fail(write_failed);
-    return true;
+    return file.state(run.state).ok() ? step_error::none : step_error::stat;
 }
 
-bool write_header_at(std::FILE* stream, std::uint64_t offset, const image_header& header)
+step_error close(image_file& file)
 {
-    if (!seek_to(stream, offset))
-        return fail(seek_failed);
-    return write_all(stream, header.bytes.data(), header.bytes.size());
+    return file.close().ok() ? step_error::none : step_error::close;
 }
 
-// Appends `count` bytes of 0xFF, written from the work buffer a whole buffer
-// at a time.
-bool pad_with_ff(std::FILE* stream, std::uint64_t count, crc_buffer& block)
+// Opens the image for the whole run and locks it, so that no other run
+// stamps it meanwhile; the lock comes first, then the state the later steps
+// are held to. Nothing of the report may reach the image: a standard stream
+// that is the image is pointed at the null device with what was held for it.
+step_error claim_image(image_run& run, image_file& claim)
 {
-    block.fill(0xFF);
-    if (std::fseek(stream, 0, SEEK_END) != 0)
-        return fail(seek_failed);
-    for (std::size_t n = 0; count > 0; count -= n) {
-        n = static_cast<std::size_t>(std::min<std::uint64_t>(count, block.size()));
-        if (!write_all(stream, block.data(), n))
-            return false;
+    if (!claim.open(run.file_name, open_mode::read).ok())
+        return step_error::open;
+    if (!claim.state(run.state).ok())
+        return step_error::stat;
+    if (const unsigned streams = standard_streams_on(run.state); streams != 0) {
+        divert_to_null(streams);
+        return step_error::standard_stream;
     }
-    return true;
+    if (const io_status locked = claim.lock(lock_mode::exclusive); !locked.ok())
+        return locked.error == io_error::locked ? step_error::locked : step_error::open;
+    return claim.state(run.state).ok() ? step_error::none : step_error::stat;
 }
 
-bool checksum(std::FILE* stream, std::uint64_t length, crc_buffer& buf, std::uint32_t& word)
+step_error measure(const image_run& run, std::uint64_t& length)
 {
-    const crc_pass_result pass = image_crc_pass(stream, length, buf);
-    if (pass.status != crc_pass_status::ok)
-        return fail(crc_read_failed);
-    word = pass.word;
-    return true;
+    image_file file;
+    if (const step_error e = reopen(run, file, open_mode::read); e != step_error::none)
+        return e;
+    length = run.state.length;
+    return close(file);
 }
 
 // Shows a header already at the end of a file of exactly the image size. It
 // is only shown: every field of the new one comes from the command line, and
 // its CRC is not checked against the file.
-bool report_old_header(image_run& run, std::uint64_t length, image_header& temp_image_header)
+step_error report_old_header(const image_run& run)
 {
-    temp_image_header = {};
-    if (!run_step(run, open_mode::update, step_kind::reads, plain_step, [&](std::FILE* f) {
-            if (!seek_to(f, length - header_distance_from_end))
-                return fail(seek_failed);
-            if (std::fread(temp_image_header.bytes.data(), temp_image_header.bytes.size(), 1, f) !=
-                1)
-                return fail(read_failed);
-            return true;
-        }))
-        return false;
+    image_header temp_image_header{};
+    image_file file;
+    if (const step_error e = reopen(run, file, open_mode::update); e != step_error::none)
+        return e;
+    if (!file.read_at(run.state.length - header_distance_from_end, temp_image_header.bytes).ok())
+        return step_error::read;
+    if (const step_error e = unchanged(run, file); e != step_error::none)
+        return e;
+    if (const step_error e = close(file); e != step_error::none)
+        return e;
     if (has_signature(temp_image_header)) {
         std::fputs("Attention: the image already has header, but still modify the header!\n",
                    stdout);
@@ -151,67 +106,97 @@ bool report_old_header(image_run& run, std::uint64_t length, image_header& temp_
         print_image_header(stdout, temp_image_header);
         std::fputs("********** original header print end **********\n", stdout);
     }
-    return true;
+    return step_error::none;
 }
 
-// The checksum pass, then a second one on a fresh stream, which guards
-// against a file that changed, or was read wrongly, during the first. When
-// they disagree the run fails, so that the header keeps CRC 0, which the
-// controller rejects.
-bool checksum_twice(image_run& run, std::uint64_t length, crc_buffer& buf, std::uint32_t& word)
+// Appends 0xFF up to the image size, a whole buffer at a time, at offsets
+// counted from the length the run measured rather than at whatever end the
+// file has: a writer that ignores the lock and appends meanwhile leaves a
+// file longer than the image size, which is refused, instead of an image
+// that hides its bytes. Opened for update even when nothing is to be
+// appended, so that an append-only file fails here before any byte moves.
+step_error pad(image_run& run, std::uint64_t image_size)
 {
-    std::uint32_t first = 0;
-    if (!run_step(run, open_mode::update, step_kind::reads, checksum_step, [&](std::FILE* f) {
-            if (!checksum(f, length, buf, first))
-                return false;
-            std::printf("image CRC generated,crc =%X\n", unsigned{first});
-            return true;
-        }))
-        return false;
-    if (!run_step(run, open_mode::update, step_kind::reads, verify_step, [&](std::FILE* f) {
-            if (!checksum(f, length, buf, word))
-                return false;
-            if (word != first) {
-                std::fputs("File CRC verify failed!\n", stdout);
-                std::printf("org CRC %X, new CRC %X\n", unsigned{first}, unsigned{word});
-            }
-            return true;
-        }))
-        return false;
-    return word == first;
+    image_file file;
+    if (const step_error e = reopen(run, file, open_mode::update); e != step_error::none)
+        return e;
+    work_buffer.fill(0xFF);
+    for (std::uint64_t at = run.state.length; at < image_size;) {
+        const auto n =
+            static_cast<std::size_t>(std::min<std::uint64_t>(image_size - at, work_buffer.size()));
+        if (!file.write_at(at, std::span(work_buffer.data(), n)).ok())
+            return step_error::write;
+        at += n;
+    }
+    if (const step_error e = note_state(run, file); e != step_error::none)
+        return e;
+    if (run.state.length != image_size)
+        return step_error::changed;
+    return close(file);
+}
+
+step_error measure_again(const image_run& run, std::uint64_t& target_size)
+{
+    image_file file;
+    if (const step_error e = reopen(run, file, open_mode::read); e != step_error::none)
+        return e;
+    target_size = run.state.length;
+    std::printf("File target_size %llX\n", static_cast<unsigned long long>(target_size));
+    return close(file);
+}
+
+step_error write_header(image_run& run, const image_header& header, bool last)
+{
+    image_file file;
+    if (const step_error e = reopen(run, file, open_mode::update); e != step_error::none)
+        return e;
+    if (!file.write_at(run.state.length - header_distance_from_end, header.bytes).ok())
+        return step_error::write;
+    // The last write is not done until the image is on storage: a run that
+    // says it stamped the image must not lose it to a power cut.
+    if (last && !file.sync().ok())
+        return step_error::write;
+    if (!last)
+        if (const step_error e = note_state(run, file); e != step_error::none)
+            return e;
+    return close(file);
+}
+
+// One checksum pass. The second guards against a file that changed, or was
+// read wrongly, during the first: when they disagree the run fails, so that
+// the header keeps CRC 0, which the controller rejects.
+step_error checksum_pass(const image_run& run, std::uint32_t& word, const std::uint32_t* first)
+{
+    image_file file;
+    if (const step_error e = reopen(run, file, open_mode::update); e != step_error::none)
+        return e;
+    if (!image_crc_pass(file, run.state.length, work_buffer, word).ok())
+        return step_error::read;
+    const bool agree = first == nullptr || *first == word;
+    if (first == nullptr) {
+        std::printf("image CRC generated,crc =%X\n", unsigned{word});
+    } else if (!agree) {
+        std::fputs("File CRC verify failed!\n", stdout);
+        std::printf("org CRC %X, new CRC %X\n", unsigned{*first}, unsigned{word});
+    }
+    if (const step_error e = unchanged(run, file); e != step_error::none)
+        return e;
+    if (const step_error e = close(file); e != step_error::none)
+        return e;
+    return agree ? step_error::none : step_error::mismatch;
 }
 
 } // namespace
 
-stamp_result stamp_image(const char* file_name, std::uint32_t image_size, stamp_buffers& buffers)
+stamp_result stamp_image(const char* file_name, std::uint32_t image_size, image_header& header)
 {
-    image_header& header = buffers.header;
-    image_header& temp_image_header = buffers.temp_image_header;
-    crc_buffer& checkSum_buf = buffers.checkSum_buf;
     constexpr stamp_result failed = stamp_result::failed;
-
-    // Step 1 claims the file for the whole run, then measures it.
-    image_claim claim;
-    switch (claim.claim(file_name)) {
-    case claim_result::claimed:
-        break;
-    case claim_result::open_failed:
-        fail(plain_step.open_failed);
-        return failed;
-    case claim_result::locked:
-        fail(locked);
-        return failed;
-    case claim_result::standard_stream:
-        // Standard output may be the image, now pointed at /dev/null.
-        std::fputs(standard_stream, stderr);
-        fail(standard_stream);
-        return failed;
-    }
-    image_run run{file_name, claim.state()};
+    image_run run{file_name, {}};
+    image_file claim; // held, with its lock, to the end of the run
 
     std::uint64_t input_length = 0;
-    if (!run_step(run, open_mode::read, step_kind::reads, plain_step,
-                  [&](std::FILE* f) { return measure(f, input_length); }))
+    if (report_step_error(step::claim, claim_image(run, claim)) ||
+        report_step_error(step::measure, measure(run, input_length)))
         return failed;
 
     if (input_length > image_size) {
@@ -226,41 +211,25 @@ stamp_result stamp_image(const char* file_name, std::uint32_t image_size, stamp_
                     unsigned{image_size});
         return failed;
     }
-
-    if (input_length == image_size && !report_old_header(run, input_length, temp_image_header))
-        return failed;
-
-    // Opened for update, not for appending, so that an append-only file fails
-    // here before any byte is written. Opened and closed even when nothing is
-    // to be appended.
-    if (!run_step(run, open_mode::update, step_kind::writes, pad_step, [&](std::FILE* f) {
-            return pad_with_ff(f, image_size - input_length, checkSum_buf);
-        }))
+    if (input_length == image_size && report_step_error(step::old_header, report_old_header(run)))
         return failed;
 
     std::uint64_t target_size = 0;
-    if (!run_step(run, open_mode::read, step_kind::reads, plain_step, [&](std::FILE* f) {
-            if (!measure(f, target_size))
-                return false;
-            std::printf("File target_size %llX\n", static_cast<unsigned long long>(target_size));
-            return true;
-        }))
+    if (report_step_error(step::pad, pad(run, image_size)) ||
+        report_step_error(step::measure_again, measure_again(run, target_size)))
         return failed;
     if (target_size != image_size)
         return stamp_result::length_mismatch;
 
-    const std::uint64_t header_offset = target_size - header_distance_from_end;
-    if (!run_step(run, open_mode::update, step_kind::writes, plain_step,
-                  [&](std::FILE* f) { return write_header_at(f, header_offset, header); }))
-        return failed;
-
+    std::uint32_t first = 0;
     std::uint32_t word = 0;
-    if (!checksum_twice(run, target_size, checkSum_buf, word))
+    if (report_step_error(step::first_header, write_header(run, header, false)) ||
+        report_step_error(step::checksum, checksum_pass(run, first, nullptr)) ||
+        report_step_error(step::verify, checksum_pass(run, word, &first)))
         return failed;
 
     set_header_crc(header, word);
-    if (!run_step(run, open_mode::update, step_kind::writes, plain_step,
-                  [&](std::FILE* f) { return write_header_at(f, header_offset, header); }))
+    if (report_step_error(step::final_header, write_header(run, header, true)))
         return failed;
 
     std::printf("%s image create header succeed!\n", file_name);

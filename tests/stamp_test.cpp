@@ -246,11 +246,11 @@ TEST(Stamp, FaultsEndInAMessageAndAKnownState)
         {strace, inject + "close:error=EIO:when=6 ", "", "", none, none, crc_closed, "", s.crc0},
         {strace, inject + "close:error=EIO:when=7 ", "", "", none, none, closed, "", s.stamped},
         // A write that fails at each write step: padding, first header, final header.
-        {strace, inject + "write:error=ENOSPC:when=1 ", "", "", none, none, write_failed, "",
+        {strace, inject + "pwrite64:error=ENOSPC:when=1 ", "", "", none, none, write_failed, "",
          s.input},
-        {strace, inject + "write:error=ENOSPC:when=2 ", "", "", none, none, write_failed, "",
+        {strace, inject + "pwrite64:error=ENOSPC:when=2 ", "", "", none, none, write_failed, "",
          s.padded},
-        {strace, inject + "write:error=ENOSPC:when=3 ", "", "", none, none, write_failed, "",
+        {strace, inject + "pwrite64:error=ENOSPC:when=3 ", "", "", none, none, write_failed, "",
          s.crc0},
         // Another run holds the image.
         {"", "flock bios.bin ", "", "", none, none, "File is locked by another process!\n", "",
@@ -320,15 +320,15 @@ TEST(Stamp, FileChangedUnderTheRun)
         const bytes& file;
     } rows[] = {
         // Grown between the size check and the padding.
-        {"corvane::open_image", 1, "printf XXXX >> bios.bin", changed, grown},
+        {"corvane::image_file::open", 2, "printf XXXX >> bios.bin", changed, grown},
         // Another file renamed over the image before the first header is written.
-        {"corvane::open_image", 3, "cp ../replacement bios.bin.new && mv bios.bin.new bios.bin",
-         changed, replaced},
+        {"corvane::image_file::open", 3,
+         "cp ../replacement bios.bin.new && mv bios.bin.new bios.bin", changed, replaced},
         // Changed during the second pass: the passes disagree.
         {"corvane::image_crc_pass", 1, poke_first_byte, "File CRC verify failed!\n",
          first_byte_changed},
         // Changed between the second pass and the final header write.
-        {"corvane::open_image", 6, poke_first_byte, changed, first_byte_changed},
+        {"corvane::image_file::open", 7, poke_first_byte, changed, first_byte_changed},
     };
     for (const auto& row : rows) {
         const scratch_dir dir;

@@ -1,71 +1,71 @@
 #include "verify/verify_file.h"
 
-#include <sys/file.h>
-
-#include <cerrno>
 #include <cstring>
 #include <utility>
-
-#include "io/file_state.h"
-#include "io/image_file.h"
 
 namespace corvane {
 
 namespace {
 
-file_check unreadable(std::string why)
+file_check unreadable(const char* what, io_status status)
 {
     file_check result;
-    result.error = std::move(why);
+    switch (status.error) {
+    case io_error::not_regular_file:
+        result.error = "not a regular file";
+        break;
+    case io_error::pseudo_file_system:
+        result.error = "not a stored file (a pseudo file system)";
+        break;
+    case io_error::locked:
+        result.error = "locked by another process, which may be stamping it";
+        break;
+    case io_error::ended:
+        result.error = "changed while it was checked";
+        break;
+    case io_error::system:
+    case io_error::none:
+        result.error = std::string(what) + ": " + std::strerror(status.system_error);
+        break;
+    }
     return result;
 }
 
-std::string with_errno(const char* what, int error)
-{
-    return std::string(what) + ": " + std::strerror(error);
-}
-
-// A read that came back short found the end of a file that shrank under the
-// check; a failed one left its errno.
-std::string read_failure(const char* what)
-{
-    return errno == 0 ? "changed while it was checked" : with_errno(what, errno);
-}
+file_check changed() { return unreadable("", {io_error::ended, 0}); }
 
 } // namespace
 
 file_check check_image_file(const char* path, crc_buffer& buffer)
 {
-    int error = 0;
-    image_stream stream = open_image(path, open_mode::read, &error);
-    if (!stream)
-        return unreadable(error == 0 ? "not a regular file" : with_errno("cannot open", error));
-    if (::flock(::fileno(stream.get()), LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK)
-        return unreadable("locked by another process, which may be stamping it");
+    image_file file;
+    if (const io_status opened = file.open(path, open_mode::read); !opened.ok())
+        return unreadable("cannot open", opened);
+    if (const io_status locked = file.lock(lock_mode::shared); !locked.ok())
+        return unreadable("cannot lock", locked);
 
-    file_state before{};
-    if (!state_of(stream.get(), before))
-        return unreadable(with_errno("cannot examine", errno));
     file_check result;
-    result.length = static_cast<std::uint64_t>(before.length);
-    result.has_header = result.length >= header_distance_from_end;
-    errno = 0;
-    if (result.has_header &&
-        !read_at(stream.get(), result.length - header_distance_from_end, result.header.bytes))
-        return unreadable(read_failure("cannot read the header"));
-    const crc_pass_result pass = image_crc_pass(stream.get(), result.length, buffer);
-    if (pass.status != crc_pass_status::ok)
-        return unreadable(read_failure("cannot read"));
+    if (const io_status s = file.state(result.state); !s.ok())
+        return unreadable("cannot examine", s);
+    const std::uint64_t length = result.state.length;
+    result.has_header = length >= header_distance_from_end;
+    if (result.has_header)
+        if (const io_status s =
+                file.read_at(length - header_distance_from_end, result.header.bytes);
+            !s.ok())
+            return unreadable("cannot read the header", s);
+    if (const io_status s = image_crc_pass(file, length, buffer, result.computed_crc); !s.ok())
+        return unreadable("cannot read", s);
     file_state after{};
-    if (!state_of(stream.get(), after) || !same_file_state(before, after))
-        return unreadable("changed while it was checked");
-    if (!stream.close())
-        return unreadable(with_errno("cannot close", errno));
+    if (const io_status s = file.state(after); !s.ok())
+        return unreadable("cannot examine", s);
+    if (after != result.state)
+        return changed();
+    if (const io_status s = file.close(); !s.ok())
+        return unreadable("cannot close", s);
 
     result.read = true;
-    result.computed_crc = pass.word;
-    result.verdict = verify_image(result.length, result.has_header ? &result.header : nullptr,
-                                  result.computed_crc);
+    result.verdict =
+        verify_image(length, result.has_header ? &result.header : nullptr, result.computed_crc);
     return result;
 }
 

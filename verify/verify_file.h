@@ -5,6 +5,7 @@
 
 #include "image/image_header.h"
 #include "io/crc_pass.h"
+#include "io/image_file.h"
 #include "verify/verify_image.h"
 
 namespace corvane {
@@ -15,7 +16,7 @@ namespace corvane {
 struct file_check {
     bool read = false; // false: `error` says why, and nothing else is set
     std::string error;
-    std::uint64_t length = 0;
+    file_state state{};      // which file it was, and its length
     bool has_header = false; // the file is long enough to hold one
     image_header header{};
     std::uint32_t computed_crc = 0;
@@ -29,11 +30,11 @@ struct file_check {
 };
 
 // Reads the file for checking only: it is opened read-only, and only a
-// regular file is opened at all. A shared lock keeps a stamping run from
-// starting on it while it is read, and one that is already stamping it makes
-// the check fail rather than judge a half-written image; a file that changes
-// under the check all the same fails it too. The checksum is computed by the
-// same pass the stamping uses.
+// regular file of a file system that stores bytes is opened at all. A shared
+// lock keeps a stamping run from starting on it while it is read, and one
+// that is already stamping it makes the check fail rather than judge a
+// half-written image; a file that changes under the check all the same fails
+// it too. The checksum is computed by the same pass the stamping uses.
 [[nodiscard]] file_check check_image_file(const char* path, crc_buffer& buffer);
 
 } // namespace corvane

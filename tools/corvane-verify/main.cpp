@@ -1,5 +1,4 @@
 #include <cstdio>
-#include <utility>
 #include <vector>
 
 #include "io/crc_pass.h"
@@ -14,30 +13,40 @@ namespace {
 
 using namespace corvane;
 
+// Every file is checked before a byte of the report is printed, so that a
+// report can never land in a file while it is checked; a file that is this
+// run's standard output or standard error would take the report into it, so
+// that stream is pointed at the null device and the file is not judged.
 int check_files(const verify_options& options)
 {
     crc_buffer buffer{};
     std::vector<checked_file> checked;
-    int status = exit_all_valid;
-    bool first_report = true;
     for (const char* name : options.files) {
         file_check check = check_image_file(name, buffer);
+        if (check.read)
+            if (const unsigned streams = standard_streams_on(check.state); streams != 0) {
+                divert_to_null(streams);
+                check = {.error = "is the standard output or standard error of this run"};
+            }
+        checked.push_back({name, std::move(check)});
+    }
+
+    int status = exit_all_valid;
+    bool first_report = true;
+    for (const checked_file& file : checked) {
+        const file_check& check = file.check;
         if (!check.read) {
             status = exit_not_checked;
             if (!options.quiet)
-                std::fprintf(stderr, "corvane-verify: %s: %s\n", printable_name(name).c_str(),
+                std::fprintf(stderr, "corvane-verify: %s: %s\n", printable_name(file.name).c_str(),
                              check.error.c_str());
         } else if (!check.verdict.valid() && status == exit_all_valid) {
             status = exit_some_invalid;
         }
-        if (options.quiet)
-            continue;
-        if (options.json) {
-            checked.push_back({name, std::move(check)});
-        } else if (check.read) {
+        if (!options.quiet && !options.json && check.read) {
             if (!first_report)
                 std::fputs("\n", stdout);
-            print_text_report(stdout, name, check);
+            print_text_report(stdout, file.name, check);
             first_report = false;
         }
     }
@@ -50,7 +59,7 @@ int check_files(const verify_options& options)
 
 int main(int argc, char* argv[])
 {
-    make_standard_streams_valid();
+    prepare_standard_streams();
     verify_options options;
     int status = exit_not_checked;
     switch (parse_options(argc, argv, options)) {
@@ -69,9 +78,5 @@ int main(int argc, char* argv[])
         return exit_not_checked;
     }
     // A report that never arrived is a check that was not done.
-    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-        std::fputs("corvane-verify: standard output could not be written\n", stderr);
-        return exit_not_checked;
-    }
-    return status;
+    return finish_standard_output("corvane-verify") ? status : exit_not_checked;
 }

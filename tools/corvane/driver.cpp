@@ -7,6 +7,8 @@
 
 #include "image/image_header.h"
 #include "image/image_rules.h"
+#include "io/standard_streams.h"
+#include "stamp/stamp_image.h"
 #include "tools/corvane/arg_values.h"
 #include "tools/corvane/exit_status.h"
 #include "tools/corvane/internal_check.h"
@@ -87,7 +89,9 @@ command_check check_command_line(std::span<char* const> args, stamp_request& req
     return command_check::accepted;
 }
 
-int run_corvane(std::span<char* const> args, stamp_buffers& buffers)
+namespace {
+
+int stamp(std::span<char* const> args)
 {
     std::printf("Hello Corvane %u.%u.%u.%u\n", tool_version[0], tool_version[1], tool_version[2],
                 tool_version[3]);
@@ -101,11 +105,11 @@ int run_corvane(std::span<char* const> args, stamp_buffers& buffers)
         CORVANE_INTERNAL_CHECK_FAILED("(dot[3]-dot[2]-1)==4");
     }
 
-    buffers.header = {};
-    build_image_header(buffers.header, request.kind->type_code, request.version, request.image_size,
+    image_header header{};
+    build_image_header(header, request.kind->type_code, request.version, request.image_size,
                        request.device_id);
 
-    switch (stamp_image(request.kind->file_name, request.image_size, buffers)) {
+    switch (stamp_image(request.kind->file_name, request.image_size, header)) {
     case stamp_result::stamped:
         return exit_stamped;
     case stamp_result::failed:
@@ -116,12 +120,13 @@ int run_corvane(std::span<char* const> args, stamp_buffers& buffers)
     return exit_stamp_failed;
 }
 
-int finish_output(int status)
+} // namespace
+
+int run_corvane(std::span<char* const> args)
 {
-    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-        std::fputs("corvane: standard output could not be written\n", stderr);
-        return status == exit_stamped ? exit_stamp_failed : status;
-    }
+    const int status = stamp(args);
+    if (!finish_standard_output("corvane") && status == exit_stamped)
+        return exit_stamp_failed;
     return status;
 }
 

@@ -5,7 +5,6 @@
 
 #include "image/image_header.h"
 #include "image/image_kinds.h"
-#include "stamp/stamp_image.h"
 
 namespace corvane {
 
@@ -29,12 +28,8 @@ enum class command_check {
 [[nodiscard]] command_check check_command_line(std::span<char* const> args, stamp_request& request);
 
 // One run of the tool over the argument vector (program path included):
-// greeting, argument checks, header record, stamping, in the entry point's
-// buffers. Returns the process exit status.
-[[nodiscard]] int run_corvane(std::span<char* const> args, stamp_buffers& buffers);
-
-// Flushes standard output; a report that could not be written turns a
-// successful status into a failure.
-[[nodiscard]] int finish_output(int status);
+// greeting, argument checks, header record, stamping. Returns the process
+// exit status; a report that could not be written fails a stamped run.
+[[nodiscard]] int run_corvane(std::span<char* const> args);
 
 } // namespace corvane

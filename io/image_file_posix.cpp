@@ -1,0 +1,183 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <limits>
+
+#include "io/image_file.h"
+
+#if defined(__linux__)
+#include <sys/vfs.h>
+#endif
+
+namespace corvane {
+
+static_assert(sizeof(off_t) >= 8, "image lengths are measured in 64 bits");
+
+namespace {
+
+int fd_of(std::intptr_t handle) { return static_cast<int>(handle); }
+
+io_status failed(int error) { return {io_error::system, error}; }
+io_status failed(io_error error) { return {error, 0}; }
+
+bool beyond_off_t(std::uint64_t offset, std::size_t count)
+{
+    constexpr auto most = static_cast<std::uint64_t>(std::numeric_limits<off_t>::max());
+    return offset > most || count > most - offset;
+}
+
+// File systems whose files stand for kernel settings or objects rather than
+// stored bytes: writing padding into one of them changes the running system,
+// and reading one gives no image.
+bool on_pseudo_file_system([[maybe_unused]] int fd)
+{
+#if defined(__linux__)
+    constexpr std::array<unsigned long, 28> pseudo = {
+        0x9fa0 /* proc */,           0x62656572 /* sysfs */,
+        0x64626720 /* debugfs */,    0x74726163 /* tracefs */,
+        0x73636673 /* securityfs */, 0x27e0eb /* cgroup */,
+        0x63677270 /* cgroup2 */,    0x62656570 /* configfs */,
+        0xde5e81e4 /* efivarfs */,   0xcafe4a11 /* bpf */,
+        0x6165676c /* pstore */,     0x65735543 /* fusectl */,
+        0x1cd1 /* devpts */,         0xf97cff8c /* selinuxfs */,
+        0x43415d53 /* smackfs */,    0x42494e4d /* binfmt_misc */,
+        0x6e736673 /* nsfs */,       0x19800202 /* mqueue */,
+        0x7655821 /* resctrl */,     0x5a3c69f0 /* apparmorfs */,
+        0x6c6f6f70 /* binderfs */,   0xabba1974 /* xenfs */,
+        0x67596969 /* rpc_pipefs */, 0x9fa1 /* openpromfs */,
+        0x9fa2 /* usbdevfs */,       0x0187 /* autofs */,
+        0x958458f6 /* hugetlbfs */,  0x454d444d /* devmem */};
+    struct statfs fs {};
+    if (::fstatfs(fd, &fs) != 0)
+        return true; // unknown: refuse rather than risk it
+    return std::find(pseudo.begin(), pseudo.end(), static_cast<unsigned long>(fs.f_type)) !=
+           pseudo.end();
+#else
+    return false;
+#endif
+}
+
+std::int64_t nanoseconds(const struct timespec& t)
+{
+    return std::int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec;
+}
+
+} // namespace
+
+image_file::~image_file()
+{
+    if (handle_ >= 0)
+        ::close(fd_of(handle_));
+}
+
+io_status image_file::open(const char* name, open_mode mode) noexcept
+{
+    // O_NONBLOCK so that a FIFO under the name cannot block the run; what was
+    // opened is judged before any byte moves.
+    const int flags =
+        O_NOCTTY | O_CLOEXEC | O_NONBLOCK | (mode == open_mode::read ? O_RDONLY : O_RDWR);
+    const int fd = ::open(name, flags);
+    if (fd < 0)
+        return failed(errno);
+    handle_ = fd;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0)
+        return failed(errno);
+    if (!S_ISREG(status.st_mode))
+        return failed(io_error::not_regular_file);
+    if (on_pseudo_file_system(fd))
+        return failed(io_error::pseudo_file_system);
+    return {};
+}
+
+io_status image_file::state(file_state& state) const noexcept
+{
+    struct stat status {};
+    if (::fstat(fd_of(handle_), &status) != 0)
+        return failed(errno);
+#if defined(__APPLE__)
+    const struct timespec& modified = status.st_mtimespec;
+    const struct timespec& changed = status.st_ctimespec;
+#else
+    const struct timespec& modified = status.st_mtim;
+    const struct timespec& changed = status.st_ctim;
+#endif
+    state = {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
+             static_cast<std::uint64_t>(status.st_size), nanoseconds(modified),
+             nanoseconds(changed)};
+    return {};
+}
+
+io_status image_file::lock(lock_mode mode) noexcept
+{
+    if (::flock(fd_of(handle_), (mode == lock_mode::shared ? LOCK_SH : LOCK_EX) | LOCK_NB) == 0)
+        return {};
+    if (errno == EWOULDBLOCK)
+        return failed(io_error::locked);
+    if (errno == ENOLCK || errno == EOPNOTSUPP)
+        return {};
+    return failed(errno);
+}
+
+io_status image_file::read_at(std::uint64_t offset, std::span<std::uint8_t> into) const noexcept
+{
+    if (beyond_off_t(offset, into.size()))
+        return failed(EOVERFLOW);
+    for (std::size_t done = 0; done < into.size();) {
+        const ssize_t got = ::pread(fd_of(handle_), into.data() + done, into.size() - done,
+                                    static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return failed(errno);
+        if (got == 0)
+            return failed(io_error::ended);
+        done += static_cast<std::size_t>(got);
+    }
+    return {};
+}
+
+io_status image_file::write_at(std::uint64_t offset, std::span<const std::uint8_t> bytes) noexcept
+{
+    if (beyond_off_t(offset, bytes.size()))
+        return failed(EFBIG);
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t put = ::pwrite(fd_of(handle_), bytes.data() + done, bytes.size() - done,
+                                     static_cast<off_t>(offset + done));
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            return failed(put < 0 ? errno : ENOSPC);
+        done += static_cast<std::size_t>(put);
+    }
+    return {};
+}
+
+io_status image_file::sync() noexcept
+{
+#if defined(__linux__)
+    // The data and the length it needs; not the times.
+    const int result = ::fdatasync(fd_of(handle_));
+#elif defined(__APPLE__)
+    // fsync(2) leaves the data in the drive's cache there.
+    const int result = ::fcntl(fd_of(handle_), F_FULLFSYNC);
+#else
+    const int result = ::fsync(fd_of(handle_));
+#endif
+    return result == 0 ? io_status{} : failed(errno);
+}
+
+io_status image_file::close() noexcept
+{
+    const int fd = fd_of(handle_);
+    handle_ = -1;
+    // The descriptor is gone whatever close(2) says, even on EINTR.
+    return ::close(fd) == 0 ? io_status{} : failed(errno);
+}
+
+} // namespace corvane
