@@ -1,0 +1,86 @@
+#!/usr/bin/env python3
+# Lays out the files of the case tables, and checks what stands there after a run.
+#
+#     image_spec.py make FILE SPEC    lays SPEC out under FILE; exits 77 where it cannot be done here
+#     image_spec.py check FILE SPEC   says how FILE differs from SPEC, and fails, if it does
+#
+# A SPEC is dir, fifo, link:TARGET, or an image as a list of pieces:
+#     ramp:N       N bytes counting up from 0, mod 256
+#     N*HH         N bytes of the value HH (hexadecimal)
+#     hex:HH...    the bytes as written
+#     hole:N       N zero bytes, left as a hole where the file is laid out, and not read back
+#     H:T:V:S:I    a 64-byte header: type T, version V (a.b.c.d.e), size S and device id I (both
+#     H0:T:V:S:I   hexadecimal); its CRC is zlib's over every byte before the CRC field, or 0
+#     @N=HH        once the rest is laid out, byte N (decimal) set to HH
+# followed, for make, by ro (read-only) or +a (append-only) where the file is to be so.
+# zlib is the oracle: the checksum word is its CRC-32 of the covered bytes, complemented and
+# byte-reversed, so the file holds the complemented CRC most significant byte first.
+import os, subprocess, sys, zlib
+
+MIB = 1 << 20
+
+
+def pieces(spec):
+    # (offset, bytes, length) from the start, at most 1 MiB of bytes a piece; a hole has no bytes.
+    edits = {int(w[1:w.index('=')]): int(w[w.index('=') + 1:], 16) for w in spec if w[0] == '@'}
+    crc, offset, zeros = 0, 0, 0  # zeros: hole bytes the CRC has not taken yet
+    for word in [w for w in spec if w[0] != '@']:
+        kind, _, rest = word.partition(':')
+        if kind == 'hole':
+            yield offset, None, int(rest)
+            offset, zeros = offset + int(rest), zeros + int(rest)
+            continue
+        for n in range(zeros, 0, -MIB) if 'H' in ''.join(spec) else ():
+            crc = zlib.crc32(bytes(min(n, MIB)), crc)
+        zeros = 0
+        if kind in ('H', 'H0'):
+            t, v, size, device = rest.split(':')
+            h = (b'ZT_FLASH' + bytes([int(t, 16)] + [int(x) for x in v.split('.')])
+                 + int(size, 16).to_bytes(4, 'little') + int(device, 16).to_bytes(2, 'little')
+                 + bytes(40))
+            chunks = [h + ((~zlib.crc32(h, crc) & 0xFFFFFFFF).to_bytes(4, 'big') if kind == 'H' else bytes(4))]
+        elif kind == 'hex':
+            chunks = [bytes.fromhex(rest)]
+        elif kind == 'ramp' or '*' in word:
+            n = int(rest if kind == 'ramp' else word.split('*')[0])
+            block = bytes(range(256)) * (MIB // 256) if kind == 'ramp' else bytes.fromhex(word.split('*')[1]) * MIB
+            chunks = (block[:min(MIB, n - at)] for at in range(0, n, MIB))
+        else:
+            sys.exit(f'cannot read {word}')
+        for chunk in chunks:
+            crc = zlib.crc32(chunk, crc)
+            chunk = bytes(edits.get(offset + i, b) for i, b in enumerate(chunk)) if edits else chunk
+            yield offset, chunk, len(chunk)
+            offset += len(chunk)
+
+
+def kind_of(file):
+    return ('link:' + os.readlink(file) if os.path.islink(file) else 'dir' if os.path.isdir(file)
+            else 'fifo' if os.path.exists(file) and not os.path.isfile(file) else None)
+
+
+if __name__ == '__main__':
+    command, file, words = sys.argv[1], sys.argv[2], sys.argv[3].split()
+    spec, special = [w for w in words if w not in ('ro', '+a')], words[0] in ('dir', 'fifo') or words[0].startswith('link:')
+    if command == 'make' and special:
+        {'dir': os.mkdir, 'fifo': os.mkfifo}.get(words[0], lambda f: os.symlink(words[0][5:], f))(file)
+    elif command == 'make':
+        with open(file, 'wb') as out:
+            for offset, chunk, length in pieces(spec):
+                out.seek(offset)
+                out.write(chunk or b'')
+            out.truncate(offset + length)
+        os.chmod(file, 0o444) if words[-1] == 'ro' else None
+        if words[-1] == '+a' and subprocess.run(['chattr', '+a', file], capture_output=True).returncode:
+            sys.exit(77)
+    elif special or kind_of(file):
+        sys.exit(None if kind_of(file) == words[0] else f'{file} is {kind_of(file) or "a file"}, not {words[0]}')
+    else:
+        with open(file, 'rb') as found:
+            for offset, chunk, length in pieces(spec):
+                found.seek(offset)
+                if chunk and found.read(length) != chunk:
+                    sys.exit(f'{file} differs in bytes {offset} to {offset + length - 1}')
+            found.seek(0, os.SEEK_END)
+            if found.tell() != offset + length:
+                sys.exit(f'{file} is {found.tell()} bytes long, not {offset + length}')

@@ -1,0 +1,24 @@
+// Runs a program with an argument vector, no shell between, and waits for it: the one piece of
+// the case runner that depends on the platform. It runs in this process's environment.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace corvane::testing {
+
+struct process {
+    std::vector<std::string> argv;        // argv[0] is looked up in PATH
+    std::filesystem::path directory, err; // where it runs; its standard error, created afresh
+    // Its standard output: a file created afresh, or "closed", "full" (every write fails),
+    // "append FILE" or "update FILE" (a file of its folder, open for appending, or for reading
+    // and writing), "closed-pipe" (a pipe whose reader is gone) or "dropped-pipe N" (a pipe whose
+    // reader goes after N bytes).
+    std::string out;
+};
+
+// The exit status, or -1 when the program was killed by a signal or could not be started.
+int run_process(const process& p);
+
+} // namespace corvane::testing
