@@ -10,9 +10,13 @@ to its stated size, places a 64-byte header 72 bytes before its end and stores a
 image in it, in place, one image per run. corvane-verify checks stamped images without changing \
 them, with a text or a JSON report.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
-set(CPACK_GENERATOR DEB TGZ)
+if(WIN32)
+  set(CPACK_GENERATOR ZIP) # corvane-VERSION-win64/bin/corvane.exe, ...
+else()
+  set(CPACK_GENERATOR DEB TGZ)
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+endif()
 set(CPACK_STRIP_FILES ON)
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)

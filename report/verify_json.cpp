@@ -5,6 +5,7 @@
 #include <string>
 
 #include "image/image_kinds.h"
+#include "io/output.h"
 #include "report/verify_text.h"
 
 namespace corvane {
@@ -89,7 +90,7 @@ void print_json_report(std::FILE* out, std::span<const checked_file> files)
     for (const checked_file& file : files)
         document.push_back(file_object(file));
     const std::string text = document.dump(2, ' ', false, json::error_handler_t::replace);
-    std::fprintf(out, "%s\n", text.c_str());
+    put(out, text + "\n");
 }
 
 } // namespace corvane

@@ -7,6 +7,7 @@
 
 #include "image/image_kinds.h"
 #include "image/image_rules.h"
+#include "io/output.h"
 #include "report/header_text.h"
 
 namespace corvane {
@@ -108,27 +109,27 @@ std::string printable_name(std::string_view name)
 
 std::string reason_text(const failed_check& failed)
 {
-    const auto found = static_cast<std::uintmax_t>(failed.found);
-    const auto expected = static_cast<std::uintmax_t>(failed.expected);
+    const auto found = static_cast<unsigned long long>(failed.found);
+    const auto expected = static_cast<unsigned long long>(failed.expected);
     switch (failed.check) {
     case image_check::min_length:
-        return formatted("length %ju bytes, at least %ju expected", found, expected);
+        return formatted("length %llu bytes, at least %llu expected", found, expected);
     case image_check::length_unit:
-        return formatted("length %ju bytes, a multiple of %ju expected", found, expected);
+        return formatted("length %llu bytes, a multiple of %llu expected", found, expected);
     case image_check::signature:
         return "signature bytes " + signature_text(failed.found) + " found, \"" +
                std::string(image_signature) + "\" expected";
     case image_check::type_code:
-        return formatted("type 0x%jx found, one of ", found) +
+        return formatted("type 0x%llx found, one of ", found) +
                hex_list(image_type_table, [](const image_kind& k) { return k.type_code; }) +
                " expected";
     case image_check::size_field:
-        return formatted("size 0x%jx stored, file length 0x%jx", found, expected);
+        return formatted("size 0x%llx stored, file length 0x%llx", found, expected);
     case image_check::device_id:
-        return formatted("device id 0x%jx stored, one of ", found) +
+        return formatted("device id 0x%llx stored, one of ", found) +
                hex_list(accepted_device_ids, [](std::uint16_t id) { return id; }) + " expected";
     case image_check::checksum:
-        return formatted("CRC 0x%08jx stored, 0x%08jx computed", found, expected);
+        return formatted("CRC 0x%08llx stored, 0x%08llx computed", found, expected);
     }
     return "unknown check";
 }
@@ -144,19 +145,19 @@ const char* check_name(image_check check) noexcept
 
 void print_text_report(std::FILE* out, std::string_view name, const file_check& check)
 {
-    std::fprintf(out, "file = %s\n", printable_name(name).c_str());
+    put(out, "file = " + printable_name(name) + "\n");
     if (check.shows_header()) {
         print_image_header(out, check.header);
         const image_kind* kind = kind_of_type_code(header_type(check.header));
-        std::fprintf(out, "header kind = %s\n",
-                     kind != nullptr ? std::string(kind->word).c_str() : "none");
-        std::fprintf(out, "header size = 0x%x\n", unsigned{header_size(check.header)});
-        std::fprintf(out, "header device id = 0x%x\n", unsigned{header_device_id(check.header)});
+        print(out, "header kind = %s\n",
+              kind != nullptr ? std::string(kind->word).c_str() : "none");
+        print(out, "header size = 0x%x\n", unsigned{header_size(check.header)});
+        print(out, "header device id = 0x%x\n", unsigned{header_device_id(check.header)});
     }
     if (check.verdict.valid())
-        std::fputs("OK\n", out);
+        put(out, "OK\n");
     for (const failed_check& failed : check.verdict.failures())
-        std::fprintf(out, "INVALID: %s\n", reason_text(failed).c_str());
+        put(out, "INVALID: " + reason_text(failed) + "\n");
 }
 
 } // namespace corvane

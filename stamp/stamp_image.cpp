@@ -6,6 +6,7 @@
 
 #include "io/crc_pass.h"
 #include "io/image_file.h"
+#include "io/output.h"
 #include "io/standard_streams.h"
 #include "report/header_text.h"
 #include "stamp/step_messages.h"
@@ -66,10 +67,10 @@ step_error claim_image(image_run& run, image_file& claim)
         return step_error::open;
     if (!claim.state(run.state).ok())
         return step_error::stat;
-    if (const unsigned streams = standard_streams_on(run.state); streams != 0) {
-        divert_to_null(streams);
+    const unsigned streams = standard_streams_on(run.state);
+    release_standard_streams(streams);
+    if (streams != 0)
         return step_error::standard_stream;
-    }
     if (const io_status locked = claim.lock(lock_mode::exclusive); !locked.ok())
         return locked.error == io_error::locked ? step_error::locked : step_error::open;
     return claim.state(run.state).ok() ? step_error::none : step_error::stat;
@@ -100,11 +101,10 @@ step_error report_old_header(const image_run& run)
     if (const step_error e = close(file); e != step_error::none)
         return e;
     if (has_signature(temp_image_header)) {
-        std::fputs("Attention: the image already has header, but still modify the header!\n",
-                   stdout);
-        std::fputs("********** original header print start **********\n", stdout);
+        put(stdout, "Attention: the image already has header, but still modify the header!\n");
+        put(stdout, "********** original header print start **********\n");
         print_image_header(stdout, temp_image_header);
-        std::fputs("********** original header print end **********\n", stdout);
+        put(stdout, "********** original header print end **********\n");
     }
     return step_error::none;
 }
@@ -141,7 +141,7 @@ step_error measure_again(const image_run& run, std::uint64_t& target_size)
     if (const step_error e = reopen(run, file, open_mode::read); e != step_error::none)
         return e;
     target_size = run.state.length;
-    std::printf("File target_size %llX\n", static_cast<unsigned long long>(target_size));
+    print(stdout, "File target_size %llX\n", static_cast<unsigned long long>(target_size));
     return close(file);
 }
 
@@ -174,10 +174,10 @@ step_error checksum_pass(const image_run& run, std::uint32_t& word, const std::u
         return step_error::read;
     const bool agree = first == nullptr || *first == word;
     if (first == nullptr) {
-        std::printf("image CRC generated,crc =%X\n", unsigned{word});
+        print(stdout, "image CRC generated,crc =%X\n", unsigned{word});
     } else if (!agree) {
-        std::fputs("File CRC verify failed!\n", stdout);
-        std::printf("org CRC %X, new CRC %X\n", unsigned{*first}, unsigned{word});
+        put(stdout, "File CRC verify failed!\n");
+        print(stdout, "org CRC %X, new CRC %X\n", unsigned{*first}, unsigned{word});
     }
     if (const step_error e = unchanged(run, file); e != step_error::none)
         return e;
@@ -200,15 +200,15 @@ stamp_result stamp_image(const char* file_name, std::uint32_t image_size, image_
         return failed;
 
     if (input_length > image_size) {
-        std::printf("Error: input size [0x%x] is too small,image size = 0x%llx\n",
-                    unsigned{image_size}, static_cast<unsigned long long>(input_length));
+        print(stdout, "Error: input size [0x%x] is too small,image size = 0x%llx\n",
+              unsigned{image_size}, static_cast<unsigned long long>(input_length));
         return failed;
     }
     // Only an empty file gets this far with size 0, and a header cannot be
     // placed 72 bytes before the start of a file.
     if (image_size < header_distance_from_end) {
-        std::printf("Error: image size [0x%x] is too small to hold the header!\n",
-                    unsigned{image_size});
+        print(stdout, "Error: image size [0x%x] is too small to hold the header!\n",
+              unsigned{image_size});
         return failed;
     }
     if (input_length == image_size && report_step_error(step::old_header, report_old_header(run)))
@@ -232,7 +232,7 @@ stamp_result stamp_image(const char* file_name, std::uint32_t image_size, image_
     if (report_step_error(step::final_header, write_header(run, header, true)))
         return failed;
 
-    std::printf("%s image create header succeed!\n", file_name);
+    print(stdout, "%s image create header succeed!\n", file_name);
     print_image_header(stdout, header);
     return stamp_result::stamped;
 }

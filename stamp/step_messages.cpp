@@ -1,4 +1,5 @@
 #include "stamp/step_messages.h"
+#include "io/output.h"
 
 #include <cstddef>
 #include <cstdio>
@@ -72,10 +73,10 @@ bool report_step_error(step failed_step, step_error error)
     if (error == step_error::none)
         return false;
     if (const char* text = text_of(failed_step, error)) {
-        std::fputs(text, stdout);
+        put(stdout, text);
         // Standard output may be the image, and so pointed at the null device.
         if (error == step_error::standard_stream)
-            std::fputs(text, stderr);
+            put(stderr, text);
     }
     return true;
 }

@@ -24,9 +24,12 @@ int run_process(const process& p)
     else if (mode == "full" || mode == "append" || mode == "update")
         posix_spawn_file_actions_addopen(&actions, 1, mode == "full" ? "/dev/full" : path.c_str(),
                                          mode == "update" ? O_RDWR : O_WRONLY | O_APPEND, 0);
-    else if (mode.ends_with("-pipe") && pipe2(pipe_ends, O_CLOEXEC) == 0)
+    else if (mode.ends_with("-pipe") && pipe2(pipe_ends, O_CLOEXEC) == 0) {
+#if defined(F_SETPIPE_SZ)
+        fcntl(pipe_ends[1], F_SETPIPE_SZ, 4096); // a report of a few pages fills it
+#endif
         posix_spawn_file_actions_adddup2(&actions, pipe_ends[1], 1);
-    else
+    } else
         posix_spawn_file_actions_addopen(&actions, 1, p.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0644);
     posix_spawn_file_actions_addopen(&actions, 2, p.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,

@@ -66,6 +66,7 @@ TEST(ArgValues, VersionText)
         {"1.0", {}},
         {"", {}},
         {"1.0.0.2101234567", {}},
+        {"1234567.9.1.2101x", {}}, // the fourth field ends past the copy
     };
     for (const auto& c : cases)
         EXPECT_EQ(parse_version_text(c.text), c.version) << c.text;

@@ -2,6 +2,8 @@
 #include <vector>
 
 #include "io/crc_pass.h"
+#include "io/entry.h"
+#include "io/output.h"
 #include "io/standard_streams.h"
 #include "report/verify_json.h"
 #include "report/verify_text.h"
@@ -21,15 +23,16 @@ int check_files(const verify_options& options)
 {
     crc_buffer buffer{};
     std::vector<checked_file> checked;
+    unsigned image_streams = 0;
     for (const char* name : options.files) {
         file_check check = check_image_file(name, buffer);
-        if (check.read)
-            if (const unsigned streams = standard_streams_on(check.state); streams != 0) {
-                divert_to_null(streams);
-                check = {.error = "is the standard output or standard error of this run"};
-            }
+        if (const unsigned streams = check.read ? standard_streams_on(check.state) : 0u) {
+            image_streams |= streams;
+            check = {.error = "is the standard output or standard error of this run"};
+        }
         checked.push_back({name, std::move(check)});
     }
+    release_standard_streams(image_streams);
 
     int status = exit_all_valid;
     bool first_report = true;
@@ -38,14 +41,14 @@ int check_files(const verify_options& options)
         if (!check.read) {
             status = exit_not_checked;
             if (!options.quiet)
-                std::fprintf(stderr, "corvane-verify: %s: %s\n", printable_name(file.name).c_str(),
-                             check.error.c_str());
+                put(stderr,
+                    "corvane-verify: " + printable_name(file.name) + ": " + check.error + "\n");
         } else if (!check.verdict.valid() && status == exit_all_valid) {
             status = exit_some_invalid;
         }
         if (!options.quiet && !options.json && check.read) {
             if (!first_report)
-                std::fputs("\n", stdout);
+                put(stdout, "\n");
             print_text_report(stdout, file.name, check);
             first_report = false;
         }
@@ -57,7 +60,7 @@ int check_files(const verify_options& options)
 
 } // namespace
 
-int main(int argc, char* argv[])
+int run_tool(int argc, char* argv[])
 {
     prepare_standard_streams();
     verify_options options;
@@ -75,7 +78,7 @@ int main(int argc, char* argv[])
         status = exit_all_valid;
         break;
     case options_action::usage_error:
-        return exit_not_checked;
+        break;
     }
     // A report that never arrived is a check that was not done.
     return finish_standard_output("corvane-verify") ? status : exit_not_checked;

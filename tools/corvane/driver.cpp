@@ -7,6 +7,7 @@
 
 #include "image/image_header.h"
 #include "image/image_rules.h"
+#include "io/output.h"
 #include "io/standard_streams.h"
 #include "stamp/stamp_image.h"
 #include "tools/corvane/arg_values.h"
@@ -22,7 +23,7 @@ namespace {
 // stamp/stamp_image.cpp they must not be corrected.
 command_check refuse(const char* message)
 {
-    std::fputs(message, stdout);
+    put(stdout, message);
     return command_check::refused;
 }
 
@@ -62,13 +63,16 @@ command_check check_command_line(std::span<char* const> args, stamp_request& req
     // A missing device id reads as 0 and so fails the family rule.
     if (const std::uint16_t id = device_id_from_digits(word(8).value_or(""));
         !device_id_in_family(id)) {
-        std::printf("error: device id number [0x%x] wrong, should be 0x9xxx or 0x8xxx!\n",
-                    unsigned{id});
+        print(stdout, "error: device id number [0x%x] wrong, should be 0x9xxx or 0x8xxx!\n",
+              unsigned{id});
         return command_check::refused;
     }
 
-    for (std::size_t i = 0; i < args.size(); ++i)
-        std::printf("argv[%d]:%s\n", static_cast<int>(i), args[i]);
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        print(stdout, "argv[%d]:", static_cast<int>(i));
+        put(stdout, args[i]);
+        put(stdout, "\n");
+    }
 
     const std::optional<image_version> version = parse_version_text(*word(6));
     if (!version)
@@ -76,13 +80,13 @@ command_check check_command_line(std::span<char* const> args, stamp_request& req
     const std::uint32_t image_size = image_size_from_kb(size_kb);
     const std::uint16_t device_id = device_id_from_digits(*word(8));
     if (!device_id_accepted(device_id)) {
-        std::printf("error: device id number [0x%x] wrong, should be 0x9470 or 0x8640!\n",
-                    unsigned{device_id});
+        print(stdout, "error: device id number [0x%x] wrong, should be 0x9470 or 0x8640!\n",
+              unsigned{device_id});
         return command_check::refused;
     }
     if (!image_size_supported(image_size)) {
-        std::printf("input size [0x%x] is not supported,it must be devided by %d bytes!\n",
-                    unsigned{image_size}, static_cast<int>(image_size_unit));
+        print(stdout, "input size [0x%x] is not supported,it must be devided by %d bytes!\n",
+              unsigned{image_size}, static_cast<int>(image_size_unit));
         return command_check::refused;
     }
     request = {kind, *version, image_size, device_id};
@@ -93,8 +97,8 @@ namespace {
 
 int stamp(std::span<char* const> args)
 {
-    std::printf("Hello Corvane %u.%u.%u.%u\n", tool_version[0], tool_version[1], tool_version[2],
-                tool_version[3]);
+    print(stdout, "Hello Corvane %u.%u.%u.%u\n", tool_version[0], tool_version[1], tool_version[2],
+          tool_version[3]);
     stamp_request request{};
     switch (check_command_line(args, request)) {
     case command_check::accepted:
@@ -102,7 +106,7 @@ int stamp(std::span<char* const> args)
     case command_check::refused:
         return exit_bad_arguments;
     case command_check::bad_version:
-        CORVANE_INTERNAL_CHECK_FAILED("(dot[3]-dot[2]-1)==4");
+        internal_check_failed(version_digits);
     }
 
     image_header header{};
@@ -115,7 +119,7 @@ int stamp(std::span<char* const> args)
     case stamp_result::failed:
         return exit_stamp_failed;
     case stamp_result::length_mismatch:
-        CORVANE_INTERNAL_CHECK_FAILED("(ZT_U32)target_size==image_size");
+        internal_check_failed(padded_length);
     }
     return exit_stamp_failed;
 }

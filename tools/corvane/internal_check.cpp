@@ -2,21 +2,18 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <string_view>
 
+#include "io/output.h"
+#include "io/standard_streams.h"
 #include "tools/corvane/exit_status.h"
 
 namespace corvane {
 
-void internal_check_failed(const char* expression, const char* file, int line)
+void internal_check_failed(const internal_check& check)
 {
-    // The base name only: the message should not depend on where the tool was built.
-    std::string_view name = file;
-    if (const auto slash = name.rfind('/'); slash != std::string_view::npos)
-        name.remove_prefix(slash + 1);
+    release_standard_streams(0);
     std::fflush(stdout);
-    std::fprintf(stderr, "Assertion failed: %s, file %.*s, line %d\n", expression,
-                 static_cast<int>(name.size()), name.data(), line);
+    print(stderr, "Assertion failed: %s, file driver.cpp, line %d\n", check.expression, check.line);
     std::exit(exit_internal_check);
 }
 
