@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 # Lays out the files of the case tables, and checks what stands there after a run.
 #
-#     image_spec.py make FILE SPEC    lays SPEC out under FILE; exits 77 where it cannot be done here
-#     image_spec.py check FILE SPEC   says how FILE differs from SPEC, and fails, if it does
+#     image_spec.py make FILE SPEC...   lays each SPEC out under its FILE; exits 77 where it cannot
+#                                       be done here
+#     image_spec.py check FILE SPEC...  says how each FILE differs from its SPEC, and fails, if one
+#                                       does
 #
 # A SPEC is dir, fifo, link:TARGET, or an image as a list of pieces:
 #     ramp:N       N bytes counting up from 0, mod 256
@@ -59,28 +61,37 @@ def kind_of(file):
             else 'fifo' if os.path.exists(file) and not os.path.isfile(file) else None)
 
 
-if __name__ == '__main__':
-    command, file, words = sys.argv[1], sys.argv[2], sys.argv[3].split()
-    spec, special = [w for w in words if w not in ('ro', '+a')], words[0] in ('dir', 'fifo') or words[0].startswith('link:')
-    if command == 'make' and special:
-        {'dir': os.mkdir, 'fifo': os.mkfifo}.get(words[0], lambda f: os.symlink(words[0][5:], f))(file)
-    elif command == 'make':
-        with open(file, 'wb') as out:
-            for offset, chunk, length in pieces(spec):
-                out.seek(offset)
-                out.write(chunk or b'')
-            out.truncate(offset + length)
-        os.chmod(file, 0o444) if words[-1] == 'ro' else None
-        if words[-1] == '+a' and subprocess.run(['chattr', '+a', file], capture_output=True).returncode:
-            sys.exit(77)
-    elif special or kind_of(file):
-        sys.exit(None if kind_of(file) == words[0] else f'{file} is {kind_of(file) or "a file"}, not {words[0]}')
-    else:
-        with open(file, 'rb') as found:
-            for offset, chunk, length in pieces(spec):
-                found.seek(offset)
-                if chunk and found.read(length) != chunk:
-                    sys.exit(f'{file} differs in bytes {offset} to {offset + length - 1}')
-            found.seek(0, os.SEEK_END)
-            if found.tell() != offset + length:
-                sys.exit(f'{file} is {found.tell()} bytes long, not {offset + length}')
+def make(file, words):
+    spec = [w for w in words if w not in ('ro', '+a')]
+    if words[0] in ('dir', 'fifo') or words[0].startswith('link:'):
+        return {'dir': os.mkdir, 'fifo': os.mkfifo}.get(words[0], lambda f: os.symlink(words[0][5:], f))(file)
+    with open(file, 'wb') as out:
+        for offset, chunk, length in pieces(spec):
+            out.seek(offset)
+            out.write(chunk or b'')
+        out.truncate(offset + length)
+    os.chmod(file, 0o444) if words[-1] == 'ro' else None
+    if words[-1] == '+a' and subprocess.run(['chattr', '+a', file], capture_output=True).returncode:
+        sys.exit(77)
+
+
+def differs(file, words):
+    spec = [w for w in words if w not in ('ro', '+a')]
+    if kind_of(file) or words[0] in ('dir', 'fifo') or words[0].startswith('link:'):
+        return None if kind_of(file) == words[0] else f'{file} is {kind_of(file) or "a file"}, not {words[0]}'
+    with open(file, 'rb') as found:
+        for offset, chunk, length in pieces(spec):
+            found.seek(offset)
+            if chunk and found.read(length) != chunk:
+                return f'{file} differs in bytes {offset} to {offset + length - 1}'
+        found.seek(0, os.SEEK_END)
+        return None if found.tell() == offset + length else f'{file} is {found.tell()} bytes long, not {offset + length}'
+
+
+if __name__ == '__main__':  # make|check FILE SPEC [FILE SPEC]...
+    pairs = list(zip(sys.argv[2::2], (w.split() for w in sys.argv[3::2])))
+    if sys.argv[1] == 'make':
+        for file, words in pairs:
+            make(file, words)
+    elif (reasons := [r for r in (differs(file, words) for file, words in pairs) if r]):
+        sys.exit('\n'.join(reasons))
