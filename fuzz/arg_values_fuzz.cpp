@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "tools/corvane/arg_values.h"
+#include "image/arg_values.h"
 
 namespace {
 

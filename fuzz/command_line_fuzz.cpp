@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "image/arg_values.h"
 #include "image/image_header.h"
 #include "image/image_rules.h"
-#include "tools/corvane/arg_values.h"
 #include "tools/corvane/driver.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "tools/corvane/arg_values.h"
+#include "image/arg_values.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

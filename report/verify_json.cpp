@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdio>
 #include <string>
 
 #include "image/image_kinds.h"
@@ -26,6 +27,13 @@ std::string hex_bytes(std::string_view bytes)
     return hex;
 }
 
+std::string hex_number(unsigned value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%04x", value);
+    return text;
+}
+
 bool valid_utf8(std::string_view text)
 {
     try {
@@ -47,8 +55,10 @@ json header_object(const image_header& header)
         {"kind", kind != nullptr ? json(kind->word) : json(nullptr)},
         {"version",
          {{"major", v[0]}, {"minor", v[1]}, {"oem", v[2]}, {"beta", v[3]}, {"alpha", v[4]}}},
+        {"version_text", version_word(v) ? json(*version_word(v)) : json(nullptr)},
         {"size", header_size(header)},
         {"device_id", header_device_id(header)},
+        {"device_id_hex", hex_number(header_device_id(header))},
         {"reserved", hex_bytes({reinterpret_cast<const char*>(&b[header_field::reserved]),
                                 header_field::crc - header_field::reserved})},
         {"crc", header_crc(header)},

@@ -83,7 +83,28 @@ bool is_bidi_control(char32_t code)
     return (code >= 0x202A && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069);
 }
 
+const char* kind_word(std::uint64_t type_code)
+{
+    const image_kind* kind =
+        type_code <= 0xFF ? kind_of_type_code(static_cast<std::uint8_t>(type_code)) : nullptr;
+    return kind != nullptr ? kind->word.data() : "no kind";
+}
+
 } // namespace
+
+std::string version_numbers(const image_version& v)
+{
+    return formatted("%u.%u.%u.%u.%u", unsigned{v[0]}, unsigned{v[1]}, unsigned{v[2]},
+                     unsigned{v[3]}, unsigned{v[4]});
+}
+
+std::optional<std::string> version_word(const image_version& v)
+{
+    if (v[0] > 99 || v[1] > 99 || v[2] > 99 || v[3] > 99 || v[4] > 99)
+        return std::nullopt;
+    return formatted("%u.%u.%u.%02u%02u", unsigned{v[0]}, unsigned{v[1]}, unsigned{v[2]},
+                     unsigned{v[3]}, unsigned{v[4]});
+}
 
 std::string printable_name(std::string_view name)
 {
@@ -130,6 +151,16 @@ std::string reason_text(const failed_check& failed)
                hex_list(accepted_device_ids, [](std::uint16_t id) { return id; }) + " expected";
     case image_check::checksum:
         return formatted("CRC 0x%08llx stored, 0x%08llx computed", found, expected);
+    case image_check::expected_kind:
+        return formatted("type 0x%llx (%s) stored, 0x%llx (%s) expected", found,
+                         kind_word(failed.found), expected, kind_word(failed.expected));
+    case image_check::expected_size:
+        return formatted("size 0x%llx stored, 0x%llx expected", found, expected);
+    case image_check::expected_version:
+        return "version " + version_numbers(version_of_number(failed.found)) + " stored, " +
+               version_numbers(version_of_number(failed.expected)) + " expected";
+    case image_check::expected_device_id:
+        return formatted("device id 0x%llx stored, 0x%llx expected", found, expected);
     }
     return "unknown check";
 }
@@ -137,9 +168,12 @@ std::string reason_text(const failed_check& failed)
 const char* check_name(image_check check) noexcept
 {
     // In the order of image_check.
-    constexpr const char* names[] = {"min_length", "length_unit", "signature", "type_code",
-                                     "size_field", "device_id",   "checksum"};
-    static_assert(std::size(names) == static_cast<std::size_t>(image_check::checksum) + 1);
+    constexpr const char* names[] = {"min_length",       "length_unit",       "signature",
+                                     "type_code",        "size_field",        "device_id",
+                                     "checksum",         "expected_kind",     "expected_size",
+                                     "expected_version", "expected_device_id"};
+    static_assert(std::size(names) ==
+                  static_cast<std::size_t>(image_check::expected_device_id) + 1);
     return names[static_cast<std::size_t>(check)];
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,13 @@ namespace corvane {
 // isolates, and of anything that is not UTF-8 are written as C escapes (\\,
 // \n, \t, \x1b, \xc2\x9b); every other character as it is.
 [[nodiscard]] std::string printable_name(std::string_view name);
+
+// The five version bytes as the header report prints them: "1.0.0.21.1".
+[[nodiscard]] std::string version_numbers(const image_version& version);
+
+// The version as the -v word that stamps it ("1.0.0.2101"), where the bytes can be written so:
+// three numbers of one or two digits, then two of two digits.
+[[nodiscard]] std::optional<std::string> version_word(const image_version& version);
 
 // What a failed check found and expected, in words, for example
 // "CRC 0x1234abcd stored, 0x5c9af745 computed".

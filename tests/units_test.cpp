@@ -7,9 +7,9 @@
 #include <optional>
 #include <random>
 
+#include "image/arg_values.h"
 #include "image/crc_engine.h"
 #include "image/image_crc.h"
-#include "tools/corvane/arg_values.h"
 
 namespace corvane {
 namespace {

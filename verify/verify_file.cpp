@@ -35,7 +35,7 @@ file_check changed() { return unreadable("", {io_error::ended, 0}); }
 
 } // namespace
 
-file_check check_image_file(const char* path, crc_buffer& buffer)
+file_check check_image_file(const char* path, crc_buffer& buffer, const expected_image& expected)
 {
     image_file file;
     if (const io_status opened = file.open(path, open_mode::read); !opened.ok())
@@ -64,8 +64,8 @@ file_check check_image_file(const char* path, crc_buffer& buffer)
         return unreadable("cannot close", s);
 
     result.read = true;
-    result.verdict =
-        verify_image(length, result.has_header ? &result.header : nullptr, result.computed_crc);
+    result.verdict = verify_image(length, result.has_header ? &result.header : nullptr,
+                                  result.computed_crc, expected);
     return result;
 }
 

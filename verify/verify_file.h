@@ -34,7 +34,9 @@ struct file_check {
 // lock keeps a stamping run from starting on it while it is read, and one
 // that is already stamping it makes the check fail rather than judge a
 // half-written image; a file that changes under the check all the same fails
-// it too. The checksum is computed by the same pass the stamping uses.
-[[nodiscard]] file_check check_image_file(const char* path, crc_buffer& buffer);
+// it too. The checksum is computed by the same pass the stamping uses, and the
+// image is judged against what the caller expects as well.
+[[nodiscard]] file_check check_image_file(const char* path, crc_buffer& buffer,
+                                          const expected_image& expected);
 
 } // namespace corvane

@@ -26,12 +26,28 @@ constexpr std::uint64_t wanted_signature = [] {
 
 } // namespace
 
+std::uint64_t version_number(const image_version& version) noexcept
+{
+    std::uint64_t number = 0;
+    for (const std::uint8_t byte : version)
+        number = number << 8 | byte;
+    return number;
+}
+
+image_version version_of_number(std::uint64_t number) noexcept
+{
+    image_version version{};
+    for (std::size_t i = version.size(); i-- > 0; number >>= 8)
+        version[i] = static_cast<std::uint8_t>(number);
+    return version;
+}
+
 image_verdict verify_image(std::uint64_t length, const image_header* header,
-                           std::uint32_t computed_crc) noexcept
+                           std::uint32_t computed_crc, const expected_image& expected) noexcept
 {
     image_verdict verdict;
-    const auto fail = [&verdict](image_check check, std::uint64_t found, std::uint64_t expected) {
-        verdict.failed[verdict.count++] = {check, found, expected};
+    const auto fail = [&verdict](image_check check, std::uint64_t found, std::uint64_t wanted) {
+        verdict.failed[verdict.count++] = {check, found, wanted};
     };
 
     if (length < header_distance_from_end)
@@ -53,6 +69,15 @@ image_verdict verify_image(std::uint64_t length, const image_header* header,
         fail(image_check::device_id, header_device_id(*header), 0);
     if (header_crc(*header) != computed_crc)
         fail(image_check::checksum, header_crc(*header), computed_crc);
+    if (expected.type_code && header_type(*header) != *expected.type_code)
+        fail(image_check::expected_kind, header_type(*header), *expected.type_code);
+    if (expected.size && header_size(*header) != *expected.size)
+        fail(image_check::expected_size, header_size(*header), *expected.size);
+    if (expected.version && header_version(*header) != *expected.version)
+        fail(image_check::expected_version, version_number(header_version(*header)),
+             version_number(*expected.version));
+    if (expected.device_id && header_device_id(*header) != *expected.device_id)
+        fail(image_check::expected_device_id, header_device_id(*header), *expected.device_id);
     return verdict;
 }
 

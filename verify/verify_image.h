@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "image/image_header.h"
@@ -19,6 +20,19 @@ enum class image_check {
     size_field,  // found: the size field; expected: the file's length
     device_id,   // found: the device id; expected: nothing, it is not on the accepted list
     checksum,    // found: the CRC field; expected: the checksum computed over the file
+    // What the caller expects, from the words that stamped the image:
+    expected_kind,      // found: the type code; expected: the expected kind's
+    expected_size,      // found: the size field; expected: the expected size
+    expected_version,   // found, expected: the five version bytes, major most significant
+    expected_device_id, // found: the device id; expected: the expected one
+};
+
+// What the caller expects an image to be; what is not given is not checked.
+struct expected_image {
+    std::optional<std::uint8_t> type_code;
+    std::optional<std::uint32_t> size;
+    std::optional<image_version> version;
+    std::optional<std::uint16_t> device_id;
 };
 
 struct failed_check {
@@ -31,7 +45,7 @@ struct failed_check {
 
 // The failed checks of one image, in the order above; none for a valid image.
 struct image_verdict {
-    std::array<failed_check, 7> failed{};
+    std::array<failed_check, 11> failed{};
     std::size_t count = 0;
 
     [[nodiscard]] bool valid() const noexcept { return count == 0; }
@@ -42,10 +56,15 @@ struct image_verdict {
 };
 
 // Judges an image from its length, the 64 bytes at length - 72 (null when the
-// file is too short to have them) and the checksum computed over the file.
-// Without the signature the bytes there are no header, so none of its fields
-// is judged. Pure: reads nothing but its arguments.
+// file is too short to have them), the checksum computed over the file and
+// what the caller expects. Without the signature the bytes there are no
+// header, so none of its fields is judged. Pure: reads nothing but its arguments.
 [[nodiscard]] image_verdict verify_image(std::uint64_t length, const image_header* header,
-                                         std::uint32_t computed_crc) noexcept;
+                                         std::uint32_t computed_crc,
+                                         const expected_image& expected = {}) noexcept;
+
+// The five version bytes as one number, major most significant, and back.
+[[nodiscard]] std::uint64_t version_number(const image_version& version) noexcept;
+[[nodiscard]] image_version version_of_number(std::uint64_t number) noexcept;
 
 } // namespace corvane

@@ -25,7 +25,7 @@ int check_files(const verify_options& options)
     std::vector<checked_file> checked;
     unsigned image_streams = 0;
     for (const char* name : options.files) {
-        file_check check = check_image_file(name, buffer);
+        file_check check = check_image_file(name, buffer, options.expected);
         if (const unsigned streams = check.read ? standard_streams_on(check.state) : 0u) {
             image_streams |= streams;
             check = {.error = "is the standard output or standard error of this run"};

@@ -8,13 +8,16 @@
 
 #include "image/crc_engine.h"
 #include "io/output.h"
+#include "tools/corvane-verify/expected_values.h"
 #include "tools/version.h"
 
 namespace corvane {
 
 namespace {
 
-constexpr const char* usage_line = "Usage: corvane-verify [--json] [--quiet] FILE...\n";
+constexpr const char* usage_line =
+    "Usage: corvane-verify [--json] [--quiet] [-t KIND] [-s SIZE_KB] [-v VERSION] [-i DEVICE_ID] "
+    "FILE...\n";
 
 } // namespace
 
@@ -25,13 +28,29 @@ options_action parse_options(int argc, char* argv[], verify_options& options)
         {"quiet", no_argument, nullptr, 'q'},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},
+        {"kind", required_argument, nullptr, 't'},
+        {"size", required_argument, nullptr, 's'},
+        {"image-version", required_argument, nullptr, 'v'},
+        {"device-id", required_argument, nullptr, 'i'},
         {nullptr, 0, nullptr, 0},
     };
     bool help = false;
     bool version = false;
     opterr = 0;
-    for (int c; (c = getopt_long(argc, argv, "jqhV", long_options, nullptr)) != -1;) {
+    for (int c; (c = getopt_long(argc, argv, ":jqhVt:s:v:i:", long_options, nullptr)) != -1;) {
         switch (c) {
+        case 't':
+        case 's':
+        case 'v':
+        case 'i':
+            if (!read_expected_value(static_cast<char>(c), optarg, options.expected))
+                return options_action::usage_error;
+            break;
+        case ':':
+            put(stderr,
+                "corvane-verify: option '" + std::string(argv[optind - 1]) + "' needs a value\n");
+            put(stderr, "Try 'corvane-verify --help' for more information.\n");
+            return options_action::usage_error;
         case 'j':
             options.json = true;
             break;
@@ -69,16 +88,23 @@ options_action parse_options(int argc, char* argv[], verify_options& options)
 void print_help()
 {
     put(stdout, usage_line);
-    put(stdout, "Checks stamped controller images without changing them: the length, the header\n"
-                "72 bytes before the end and the checksum over the image.\n"
-                "\n"
-                "  -j, --json     print one JSON document, an array with an object per file\n"
-                "  -q, --quiet    print nothing; only the exit status tells\n"
-                "  -h, --help     print this help and exit\n"
-                "  -V, --version  print the version and the checksum engine and exit\n"
-                "\n"
-                "Exit status: 0 when every file is valid, 1 when a file is invalid, 2 for a\n"
-                "usage error or a file that cannot be opened or read.\n");
+    put(stdout,
+        "Checks stamped controller images without changing them: the length, the header\n"
+        "72 bytes before the end and the checksum over the image, and, where given,\n"
+        "that each image is what the words that stamped it say, read as corvane reads\n"
+        "them.\n"
+        "\n"
+        "  -j, --json                  print one JSON document, an object per file\n"
+        "  -q, --quiet                 print nothing; only the exit status tells\n"
+        "  -t, --kind KIND             the kind: bios, firmware, uboot, hbainfo, hba, desc\n"
+        "  -s, --size SIZE_KB          the image size in KB\n"
+        "  -v, --image-version VERSION the version, a.b.c.dddd\n"
+        "  -i, --device-id DEVICE_ID   the device id, as its hexadecimal digits: 8640\n"
+        "  -h, --help                  print this help and exit\n"
+        "  -V, --version               print the version and the checksum engine and exit\n"
+        "\n"
+        "Exit status: 0 when every file is valid, 1 when a file is invalid, 2 for a\n"
+        "usage error or a file that cannot be opened or read.\n");
 }
 
 void print_version()

@@ -5,12 +5,12 @@
 #include <optional>
 #include <string_view>
 
+#include "image/arg_values.h"
 #include "image/image_header.h"
 #include "image/image_rules.h"
 #include "io/output.h"
 #include "io/standard_streams.h"
 #include "stamp/stamp_image.h"
-#include "tools/corvane/arg_values.h"
 #include "tools/corvane/exit_status.h"
 #include "tools/corvane/internal_check.h"
 #include "tools/version.h"

@@ -1,4 +1,4 @@
-#include "tools/corvane/arg_values.h"
+#include "image/arg_values.h"
 
 #include <algorithm>
 #include <array>

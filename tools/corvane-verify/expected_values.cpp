@@ -1,0 +1,58 @@
+#include "tools/corvane-verify/expected_values.h"
+
+#include <string>
+
+#include "image/arg_values.h"
+#include "image/image_kinds.h"
+#include "image/image_rules.h"
+#include "io/output.h"
+
+namespace corvane {
+
+namespace {
+
+bool refuse(const char* option, const char* word, const std::string& why)
+{
+    put(stderr, std::string("corvane-verify: ") + option + " '" + word + "': " + why + "\n");
+    return false;
+}
+
+} // namespace
+
+bool read_expected_value(char option, const char* word, expected_image& expected)
+{
+    switch (option) {
+    case 't': {
+        const image_kind* kind = find_image_kind(word);
+        if (kind == nullptr)
+            return refuse("--kind", word,
+                          "not a kind (bios, firmware, uboot, hbainfo, hba or desc)");
+        expected.type_code = kind->type_code;
+        return true;
+    }
+    case 's': {
+        const std::int32_t size_kb = decimal_value(word);
+        if (!size_value_ok(size_kb))
+            return refuse("--size", word, "not a size of 1 KB or more");
+        const std::uint32_t size = image_size_from_kb(size_kb);
+        if (!image_size_supported(size))
+            return refuse("--size", word, "not a whole number of 2 KB");
+        expected.size = size;
+        return true;
+    }
+    case 'v':
+        expected.version = parse_version_text(word);
+        return expected.version || refuse("--image-version", word,
+                                          "not a.b.c.dddd, with four digits after the third dot");
+    case 'i': {
+        const std::uint16_t id = device_id_from_digits(word);
+        if (!device_id_in_family(id) || !device_id_accepted(id))
+            return refuse("--device-id", word, "not one of 8640, 9470, 9310, 9340, 9356");
+        expected.device_id = id;
+        return true;
+    }
+    }
+    return false;
+}
+
+} // namespace corvane
