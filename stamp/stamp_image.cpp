@@ -25,25 +25,20 @@ struct image_run {
     file_state state;
 };
 
-// Opens the image afresh for one step: it must be the file the run claimed,
-// in the state its last step left it.
-step_error reopen(const image_run& run, image_file& file, open_mode mode)
-{
-    if (!file.open(run.file_name, mode).ok())
-        return step_error::open;
-    file_state now;
-    if (!file.state(now).ok())
-        return step_error::stat;
-    return now == run.state ? step_error::none : step_error::changed;
-}
-
-// A step that only read must leave the file as it found it.
+// The file must be the one the run claimed, in the state its last step left
+// it: when a step opens it, and after a step that only read.
 step_error unchanged(const image_run& run, const image_file& file)
 {
     file_state now;
     if (!file.state(now).ok())
         return step_error::stat;
     return now == run.state ? step_error::none : step_error::changed;
+}
+
+// Opens the image afresh for one step.
+step_error reopen(const image_run& run, image_file& file, open_mode mode)
+{
+    return file.open(run.file_name, mode).ok() ? unchanged(run, file) : step_error::open;
 }
 
 // A step that wrote notes the state it leaves, which the next step must find.
