@@ -173,15 +173,15 @@ TEST_P(Case, Runs)
             run_quietly({"chattr", "-R", "-a", work.string()});
         fs::remove_all(root);
     });
-    // Laid out, and checked afterwards, by image_spec.py; a file laid out is checked to be as it
+    // Laid out, and checked afterwards, by image_layout.py; a file laid out is checked to be as it
     // was, unless the case says otherwise.
-    lines make = {CORVANE_PYTHON, "-S", CORVANE_TESTS "/image_spec.py", "make"};
-    lines check = {CORVANE_PYTHON, "-S", CORVANE_TESTS "/image_spec.py", "check"};
+    lines make = {CORVANE_PYTHON, "-S", CORVANE_TESTS "/image_layout.py", "make"};
+    lines check = {CORVANE_PYTHON, "-S", CORVANE_TESTS "/image_layout.py", "check"};
     std::map<std::string, std::string> after = c.after;
-    for (const auto& [file, spec] : c.before)
-        make.insert(make.end(), {file, spec}), after.emplace(file, spec);
-    for (const auto& [file, spec] : after)
-        check.insert(check.end(), {file, spec});
+    for (const auto& [file, layout] : c.before)
+        make.insert(make.end(), {file, layout}), after.emplace(file, layout);
+    for (const auto& [file, layout] : after)
+        check.insert(check.end(), {file, layout});
     if (const int made = run_quietly(make, work); made == 77)
         GTEST_SKIP() << "cannot lay out " << ::testing::PrintToString(c.before) << " here";
     else

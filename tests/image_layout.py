@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 # Lays out the files of the case tables, and checks what stands there after a run.
 #
-#     image_spec.py make FILE SPEC...   lays each SPEC out under its FILE; exits 77 where it cannot
-#                                       be done here
-#     image_spec.py check FILE SPEC...  says how each FILE differs from its SPEC, and fails, if one
-#                                       does
+#     image_layout.py make FILE LAYOUT...   lays each LAYOUT out under its FILE; exits 77 where
+#                                           it cannot be done here
+#     image_layout.py check FILE LAYOUT...  says how each FILE differs from its LAYOUT, and fails,
+#                                           if one does
 #
-# A SPEC is dir, fifo, link:TARGET, or an image as a list of pieces:
+# A LAYOUT is dir, fifo, link:TARGET, or an image as a list of pieces:
 #     ramp:N       N bytes counting up from 0, mod 256
 #     N*HH         N bytes of the value HH (hexadecimal)
 #     hex:HH...    the bytes as written
@@ -22,17 +22,17 @@ import os, subprocess, sys, zlib
 MIB = 1 << 20
 
 
-def pieces(spec):
+def pieces(layout):
     # (offset, bytes, length) from the start, at most 1 MiB of bytes a piece; a hole has no bytes.
-    edits = {int(w[1:w.index('=')]): int(w[w.index('=') + 1:], 16) for w in spec if w[0] == '@'}
+    edits = {int(w[1:w.index('=')]): int(w[w.index('=') + 1:], 16) for w in layout if w[0] == '@'}
     crc, offset, zeros = 0, 0, 0  # zeros: hole bytes the CRC has not taken yet
-    for word in [w for w in spec if w[0] != '@']:
+    for word in [w for w in layout if w[0] != '@']:
         kind, _, rest = word.partition(':')
         if kind == 'hole':
             yield offset, None, int(rest)
             offset, zeros = offset + int(rest), zeros + int(rest)
             continue
-        for n in range(zeros, 0, -MIB) if 'H' in ''.join(spec) else ():
+        for n in range(zeros, 0, -MIB) if 'H' in ''.join(layout) else ():
             crc = zlib.crc32(bytes(min(n, MIB)), crc)
         zeros = 0
         if kind in ('H', 'H0'):
@@ -62,11 +62,11 @@ def kind_of(file):
 
 
 def make(file, words):
-    spec = [w for w in words if w not in ('ro', '+a')]
+    layout = [w for w in words if w not in ('ro', '+a')]
     if words[0] in ('dir', 'fifo') or words[0].startswith('link:'):
         return {'dir': os.mkdir, 'fifo': os.mkfifo}.get(words[0], lambda f: os.symlink(words[0][5:], f))(file)
     with open(file, 'wb') as out:
-        for offset, chunk, length in pieces(spec):
+        for offset, chunk, length in pieces(layout):
             out.seek(offset)
             out.write(chunk or b'')
         out.truncate(offset + length)
@@ -76,11 +76,11 @@ def make(file, words):
 
 
 def differs(file, words):
-    spec = [w for w in words if w not in ('ro', '+a')]
+    layout = [w for w in words if w not in ('ro', '+a')]
     if kind_of(file) or words[0] in ('dir', 'fifo') or words[0].startswith('link:'):
         return None if kind_of(file) == words[0] else f'{file} is {kind_of(file) or "a file"}, not {words[0]}'
     with open(file, 'rb') as found:
-        for offset, chunk, length in pieces(spec):
+        for offset, chunk, length in pieces(layout):
             found.seek(offset)
             if chunk and found.read(length) != chunk:
                 return f'{file} differs in bytes {offset} to {offset + length - 1}'
@@ -88,7 +88,7 @@ def differs(file, words):
         return None if found.tell() == offset + length else f'{file} is {found.tell()} bytes long, not {offset + length}'
 
 
-if __name__ == '__main__':  # make|check FILE SPEC [FILE SPEC]...
+if __name__ == '__main__':  # make|check FILE LAYOUT [FILE LAYOUT]...
     pairs = list(zip(sys.argv[2::2], (w.split() for w in sys.argv[3::2])))
     if sys.argv[1] == 'make':
         for file, words in pairs:
