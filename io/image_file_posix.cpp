@@ -62,7 +62,7 @@ bool on_pseudo_file_system([[maybe_unused]] int fd)
 #endif
 }
 
-std::int64_t nanoseconds(const struct timespec& t)
+std::int64_t nanoseconds(const auto& t) // seconds and nanoseconds
 {
     return std::int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec;
 }
@@ -101,11 +101,11 @@ io_status image_file::state(file_state& state) const noexcept
     if (::fstat(fd_of(handle_), &status) != 0)
         return failed(errno);
 #if defined(__APPLE__)
-    const struct timespec& modified = status.st_mtimespec;
-    const struct timespec& changed = status.st_ctimespec;
+    const auto& modified = status.st_mtimespec;
+    const auto& changed = status.st_ctimespec;
 #else
-    const struct timespec& modified = status.st_mtim;
-    const struct timespec& changed = status.st_ctim;
+    const auto& modified = status.st_mtim;
+    const auto& changed = status.st_ctim;
 #endif
     state = {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
              static_cast<std::uint64_t>(status.st_size), nanoseconds(modified),
