@@ -1,5 +1,6 @@
 #include "io/output.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstring>
 
