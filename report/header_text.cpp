@@ -1,4 +1,5 @@
 #include "report/header_text.h"
+
 #include "io/output.h"
 
 namespace corvane {
