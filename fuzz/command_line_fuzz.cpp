@@ -4,7 +4,6 @@
 // parsed fields, and only what the rules allow.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -15,14 +14,6 @@
 #include "image/image_rules.h"
 #include "tools/corvane/driver.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    // The messages and the echo are not what is checked here.
-    if (std::freopen("/dev/null", "w", stdout) == nullptr)
-        std::abort();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace corvane;
@@ -32,9 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t at = 0; at < size && args.size() < 11; at += std::strlen(&text[at]) + 1)
         args.push_back(&text[at]);
 
-    stamp_request request{};
-    if (check_command_line(args, request) != command_check::accepted)
+    const command_check check = check_command_line(args);
+    if (check.verdict != command_verdict::accepted)
         return 0;
+    const stamp_request& request = check.request;
     if (args.size() != 9 || std::string_view(args[2]) != request.kind->word ||
         !image_size_supported(request.image_size) || !device_id_accepted(request.device_id) ||
         request.image_size != image_size_from_kb(decimal_value(args[4])) ||

@@ -6,22 +6,29 @@
 
 namespace corvane {
 
-void put_signature(image_header& header) noexcept
-{
-    std::copy(image_signature.begin(), image_signature.end(),
-              header.bytes.begin() + header_field::signature);
-}
-
 bool has_signature(const image_header& header) noexcept
 {
     return std::equal(image_signature.begin(), image_signature.end(),
                       header.bytes.begin() + header_field::signature);
 }
 
+bool header_replaces_data(std::span<const std::uint8_t> under) noexcept
+{
+    const auto all = [under](std::uint8_t value) {
+        return std::all_of(under.begin(), under.end(),
+                           [value](std::uint8_t b) { return b == value; });
+    };
+    const bool header_before =
+        under.size() >= image_signature.size() &&
+        std::equal(image_signature.begin(), image_signature.end(), under.begin());
+    return !header_before && !all(0xFF) && !all(0x00);
+}
+
 void build_image_header(image_header& header, std::uint8_t type, const image_version& version,
                         std::uint32_t image_size, std::uint16_t device_id) noexcept
 {
-    put_signature(header);
+    std::copy(image_signature.begin(), image_signature.end(),
+              header.bytes.begin() + header_field::signature);
     header.bytes[header_field::type] = type;
     std::copy(version.begin(), version.end(), header.bytes.begin() + header_field::version);
     store_le32(&header.bytes[header_field::size], image_size);

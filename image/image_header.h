@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace corvane {
@@ -50,11 +51,15 @@ void build_image_header(image_header& header, std::uint8_t type, const image_ver
 inline constexpr std::string_view image_signature = "ZT_FLASH";
 static_assert(image_signature.size() == header_field::type - header_field::signature);
 
-void put_signature(image_header& header) noexcept;
-
 // True when the first eight bytes are exactly the signature; nothing else of
 // the record is examined.
 [[nodiscard]] bool has_signature(const image_header& header) noexcept;
+
+// Whether the input bytes a header is about to be written over hold data of
+// the input, which the header replaces: not when they are erased flash (all
+// 0xFF) or zeros, nor when they start with the signature (a header written
+// there before), nor when there are none.
+[[nodiscard]] bool header_replaces_data(std::span<const std::uint8_t> under) noexcept;
 
 void set_header_crc(image_header& header, std::uint32_t crc) noexcept;
 

@@ -1,17 +1,33 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <optional>
 #include <span>
+#include <string_view>
 
 namespace corvane {
+
+// Which file it is: the device (volume) it is on and its number there. A device of 0 is one the
+// platform could not name (wine, for a handle its host gave it); such an identity matches on the
+// number alone, so that a doubt counts as the same file.
+struct file_identity {
+    std::uint64_t device = 0;
+    std::uint64_t file_id = 0;
+
+    friend bool operator==(const file_identity&, const file_identity&) = default;
+};
+[[nodiscard]] constexpr bool same_file(const file_identity& a, const file_identity& b) noexcept
+{
+    return a.file_id == b.file_id && (a.device == b.device || a.device == 0 || b.device == 0);
+}
 
 // Which file it is, and the state it is in: enough to tell that a later look
 // at the file by its name found the same file, unchanged. A change of the
 // bytes moves the change time even where a coarse clock keeps the
 // modification time.
 struct file_state {
-    std::uint64_t device = 0;
-    std::uint64_t file_id = 0;
+    file_identity identity;
     std::uint64_t length = 0;
     std::int64_t modified_ns = 0; // modification time, in nanoseconds since the epoch
     std::int64_t changed_ns = 0;  // change time, likewise
@@ -22,19 +38,25 @@ struct file_state {
 // What went wrong with a file operation.
 enum class io_error : std::uint8_t {
     none,
-    system,             // the system refused; `system_error` holds its errno value
-    not_regular_file,   // a directory, FIFO, socket or device
-    pseudo_file_system, // a file that stands for kernel state (proc, sysfs and their like)
-    locked,             // another process holds the lock
-    ended,              // the file ended before the bytes asked for
+    system,              // the system refused; `system_error` holds its code
+    not_regular_file,    // a directory, FIFO, socket or device
+    pseudo_file_system,  // a file that stands for kernel state (proc, sysfs and their like)
+    file_system_unknown, // the file system could not be asked what it is; `system_error` says why
+    locked,              // another process holds the lock
+    ended,               // the file ended before the bytes asked for
 };
 
 struct io_status {
     io_error error = io_error::none;
-    int system_error = 0;
+    int system_error = 0; // the platform's own code: errno, or what GetLastError gave
 
     [[nodiscard]] bool ok() const noexcept { return error == io_error::none; }
 };
+
+// Why an operation failed, in words a user can act on: the system's own (strerror, or Windows'
+// message) for what the system refused, else what the file turned out to be. Composed in
+// `buffer` where it must be.
+[[nodiscard]] std::string_view describe(const io_status& status, std::span<char> buffer) noexcept;
 
 enum class open_mode { read, update };
 enum class lock_mode { shared, exclusive };
@@ -68,10 +90,18 @@ public:
     [[nodiscard]] io_status sync() noexcept;
     [[nodiscard]] io_status close() noexcept;
 
-    [[nodiscard]] std::intptr_t handle() const noexcept { return handle_; }
-
 private:
     std::intptr_t handle_ = -1; // the platform's descriptor or handle
 };
+
+// What a name stands for now, links followed, without reading it: a file that may not be read
+// has an identity too. Nothing (and no error) where nothing stands under the name.
+[[nodiscard]] io_status identity_of(const char* name,
+                                    std::optional<file_identity>& identity) noexcept;
+
+// What a standard stream is: whether it is a regular file, which one. A stream the system cannot
+// say anything about is an error.
+[[nodiscard]] io_status identity_of(std::FILE* stream, bool& regular,
+                                    file_identity& identity) noexcept;
 
 } // namespace corvane

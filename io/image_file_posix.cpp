@@ -6,9 +6,12 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 
 #include "io/image_file.h"
+#include "io/platform.h"
 
 #if defined(__linux__)
 #include <sys/vfs.h>
@@ -34,7 +37,7 @@ bool beyond_off_t(std::uint64_t offset, std::size_t count)
 // File systems whose files stand for kernel settings or objects rather than
 // stored bytes: writing padding into one of them changes the running system,
 // and reading one gives no image.
-bool on_pseudo_file_system([[maybe_unused]] int fd)
+io_status check_file_system([[maybe_unused]] int fd)
 {
 #if defined(__linux__)
     constexpr std::array<unsigned long, 28> pseudo = {
@@ -54,12 +57,18 @@ bool on_pseudo_file_system([[maybe_unused]] int fd)
         0x958458f6 /* hugetlbfs */,  0x454d444d /* devmem */};
     struct statfs fs {};
     if (::fstatfs(fd, &fs) != 0)
-        return true; // unknown: refuse rather than risk it
-    return std::find(pseudo.begin(), pseudo.end(), static_cast<unsigned long>(fs.f_type)) !=
-           pseudo.end();
-#else
-    return false;
+        return {io_error::file_system_unknown, errno}; // refused: it may be one of them
+    if (std::find(pseudo.begin(), pseudo.end(), static_cast<unsigned long>(fs.f_type)) !=
+        pseudo.end())
+        return failed(io_error::pseudo_file_system);
 #endif
+    return {};
+}
+
+// The one place a file's identity is taken from what stat(2) says.
+file_identity identity_from(const struct stat& status)
+{
+    return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
 }
 
 std::int64_t nanoseconds(const auto& t) // seconds and nanoseconds
@@ -90,9 +99,7 @@ io_status image_file::open(const char* name, open_mode mode) noexcept
         return failed(errno);
     if (!S_ISREG(status.st_mode))
         return failed(io_error::not_regular_file);
-    if (on_pseudo_file_system(fd))
-        return failed(io_error::pseudo_file_system);
-    return {};
+    return check_file_system(fd);
 }
 
 io_status image_file::state(file_state& state) const noexcept
@@ -107,9 +114,8 @@ io_status image_file::state(file_state& state) const noexcept
     const auto& modified = status.st_mtim;
     const auto& changed = status.st_ctim;
 #endif
-    state = {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
-             static_cast<std::uint64_t>(status.st_size), nanoseconds(modified),
-             nanoseconds(changed)};
+    state = {identity_from(status), static_cast<std::uint64_t>(status.st_size),
+             nanoseconds(modified), nanoseconds(changed)};
     return {};
 }
 
@@ -178,6 +184,40 @@ io_status image_file::close() noexcept
     handle_ = -1;
     // The descriptor is gone whatever close(2) says, even on EINTR.
     return ::close(fd) == 0 ? io_status{} : failed(errno);
+}
+
+io_status identity_of(const char* name, std::optional<file_identity>& identity) noexcept
+{
+    struct stat status {};
+    identity.reset();
+    if (::stat(name, &status) == 0)
+        identity = identity_from(status);
+    else if (errno != ENOENT && errno != ENOTDIR)
+        return failed(errno);
+    return {};
+}
+
+io_status identity_of(std::FILE* stream, bool& regular, file_identity& identity) noexcept
+{
+    struct stat status {};
+    if (::fstat(::fileno(stream), &status) != 0)
+        return failed(errno);
+    regular = S_ISREG(status.st_mode);
+    identity = identity_from(status);
+    return {};
+}
+
+std::string_view system_message(int code, std::span<char> buffer) noexcept
+{
+    // strerror_r in its POSIX form where the C library offers it; glibc's own form may return
+    // a text of its own instead of filling the buffer.
+#if defined(__GLIBC__) && defined(_GNU_SOURCE)
+    return ::strerror_r(code, buffer.data(), buffer.size());
+#else
+    if (::strerror_r(code, buffer.data(), buffer.size()) != 0)
+        std::snprintf(buffer.data(), buffer.size(), "error %d", code);
+    return buffer.data();
+#endif
 }
 
 } // namespace corvane

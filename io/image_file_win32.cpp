@@ -1,9 +1,13 @@
+#include <io.h>
 #include <windows.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include "io/image_file.h"
+#include "io/platform.h"
 
 namespace corvane {
 
@@ -11,28 +15,36 @@ namespace {
 
 HANDLE handle_of(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
-// Windows' errors as the errno values the reports name, so that a message reads the same on
-// every platform.
 io_status failed(DWORD error)
 {
-    switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME:
-        return {io_error::system, ENOENT};
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
-        return {io_error::system, EACCES};
-    case ERROR_SHARING_VIOLATION:
-        return {io_error::system, EBUSY};
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return {io_error::system, ENOSPC};
-    case ERROR_HANDLE_EOF:
+    if (error == ERROR_HANDLE_EOF)
         return {io_error::ended, 0};
-    default:
-        return {io_error::system, EIO};
+    return {io_error::system, static_cast<int>(error)};
+}
+
+// Names arrive in UTF-8; Windows takes them in UTF-16.
+bool widen(const char* name, wchar_t (&wide)[32768])
+{
+    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name, -1, wide, 32768) != 0;
+}
+
+// The one place a file's identity is taken from a handle. Wine knows no volume for a handle it
+// was given by its host (a redirected standard stream): there the file's number stands alone, with
+// the volume unknown, so that a doubt counts as the same file.
+bool identity_of_handle(HANDLE handle, file_identity& identity)
+{
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(handle, &info)) {
+        identity = {info.dwVolumeSerialNumber,
+                    std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
+        return true;
     }
+    FILE_ID_INFO id{};
+    if (!GetFileInformationByHandleEx(handle, FileIdInfo, &id, sizeof id))
+        return false;
+    identity = {};
+    std::memcpy(&identity.file_id, id.FileId.Identifier, sizeof identity.file_id);
+    return true;
 }
 
 OVERLAPPED at_offset(std::uint64_t offset)
@@ -60,7 +72,7 @@ image_file::~image_file()
 io_status image_file::open(const char* name, open_mode mode) noexcept
 {
     wchar_t wide[32768];
-    if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name, -1, wide, 32768) == 0)
+    if (!widen(name, wide))
         return failed(GetLastError());
     const DWORD attributes = GetFileAttributesW(wide);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
@@ -80,15 +92,15 @@ io_status image_file::open(const char* name, open_mode mode) noexcept
 
 io_status image_file::state(file_state& state) const noexcept
 {
-    BY_HANDLE_FILE_INFORMATION info{};
+    FILE_STANDARD_INFO size{};
     FILE_BASIC_INFO times{};
-    if (!GetFileInformationByHandle(handle_of(handle_), &info) ||
+    if (!identity_of_handle(handle_of(handle_), state.identity) ||
+        !GetFileInformationByHandleEx(handle_of(handle_), FileStandardInfo, &size, sizeof size) ||
         !GetFileInformationByHandleEx(handle_of(handle_), FileBasicInfo, &times, sizeof times))
         return failed(GetLastError());
-    state = {info.dwVolumeSerialNumber,
-             std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow,
-             std::uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow,
-             nanoseconds(times.LastWriteTime), nanoseconds(times.ChangeTime)};
+    state.length = static_cast<std::uint64_t>(size.EndOfFile.QuadPart);
+    state.modified_ns = nanoseconds(times.LastWriteTime);
+    state.changed_ns = nanoseconds(times.ChangeTime);
     return {};
 }
 
@@ -131,7 +143,7 @@ io_status image_file::write_at(std::uint64_t offset, std::span<const std::uint8_
         if (!WriteFile(handle_of(handle_), bytes.data() + done, n, &put, &at))
             return failed(GetLastError());
         if (put == 0)
-            return {io_error::system, ENOSPC};
+            return failed(ERROR_DISK_FULL);
         done += put;
     }
     return {};
@@ -147,6 +159,80 @@ io_status image_file::close() noexcept
     const HANDLE file = handle_of(handle_);
     handle_ = -1;
     return CloseHandle(file) ? io_status{} : failed(GetLastError());
+}
+
+io_status identity_of(const char* name, std::optional<file_identity>& identity) noexcept
+{
+    identity.reset();
+    wchar_t wide[32768];
+    if (!widen(name, wide))
+        return failed(GetLastError());
+    // Attributes only: a file that may not be read has an identity too.
+    const HANDLE file = CreateFileW(wide, FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? io_status{}
+                                                                              : failed(error);
+    }
+    file_identity found;
+    const bool known = identity_of_handle(file, found);
+    const DWORD error = GetLastError();
+    CloseHandle(file);
+    if (!known)
+        return failed(error);
+    identity = found;
+    return {};
+}
+
+io_status identity_of(std::FILE* stream, bool& regular, file_identity& identity) noexcept
+{
+    // A closed stream has no handle, and a console or a pipe is no file.
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    regular = handle != INVALID_HANDLE_VALUE && handle != nullptr &&
+              GetFileType(handle) == FILE_TYPE_DISK;
+    if (regular && !identity_of_handle(handle, identity))
+        return failed(GetLastError());
+    return {};
+}
+
+std::string_view system_message(int code, std::span<char> buffer) noexcept
+{
+    // The errors a user meets most read as they do on POSIX systems, so that a script or a person
+    // sees one text on every platform; the rest in Windows' own words.
+    switch (static_cast<DWORD>(code)) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+        return std::strerror(ENOENT);
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+        return std::strerror(EACCES);
+    case ERROR_SHARING_VIOLATION:
+        return std::strerror(EBUSY);
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return std::strerror(ENOSPC);
+    case ERROR_FILE_TOO_LARGE:
+        return std::strerror(EFBIG);
+    default:
+        break;
+    }
+    wchar_t wide[512];
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, static_cast<DWORD>(code), 0, wide, 512, nullptr);
+    const int written =
+        n == 0 ? 0
+               : WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(n), buffer.data(),
+                                     static_cast<int>(buffer.size()) - 1, nullptr, nullptr);
+    std::string_view text(buffer.data(), static_cast<std::size_t>(std::max(written, 0)));
+    while (!text.empty() && std::string_view("\r\n .").find(text.back()) != std::string_view::npos)
+        text.remove_suffix(1); // "The system cannot find the file specified.\r\n"
+    if (!text.empty())
+        return text;
+    const int length = std::snprintf(buffer.data(), buffer.size(), "Windows error %d", code);
+    return {buffer.data(), static_cast<std::size_t>(length)};
 }
 
 } // namespace corvane

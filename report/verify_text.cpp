@@ -14,7 +14,11 @@ namespace corvane {
 
 namespace {
 
-__attribute__((format(printf, 1, 2))) std::string formatted(const char* format, ...)
+#if defined(__GNUC__)
+__attribute__((format(printf, 1, 2)))
+#endif
+std::string
+formatted(const char* format, ...)
 {
     char text[160];
     std::va_list values;
@@ -24,14 +28,24 @@ __attribute__((format(printf, 1, 2))) std::string formatted(const char* format, 
     return text;
 }
 
-// "0x0, 0x2, ..." for the values the projection takes from the items.
+// "0x0, 0x2, ..." for the values the projection takes from the items, each written by `format`.
 template <typename Items, typename Projection>
-std::string hex_list(const Items& items, Projection value_of)
+std::string listed(const Items& items, const char* format, Projection value_of)
 {
     std::string list;
     for (const auto& item : items)
-        list += (list.empty() ? "" : ", ") + formatted("0x%x", unsigned{value_of(item)});
+        list += (list.empty() ? "" : ", ") + formatted(format, value_of(item));
     return list;
+}
+
+std::string type_codes()
+{
+    return listed(image_type_table, "0x%x",
+                  [](const image_kind& k) { return unsigned{k.type_code}; });
+}
+std::string device_ids(const char* format)
+{
+    return listed(accepted_device_ids, format, [](std::uint16_t id) { return unsigned{id}; });
 }
 
 std::string signature_text(std::uint64_t bytes)
@@ -92,6 +106,16 @@ const char* kind_word(std::uint64_t type_code)
 
 } // namespace
 
+std::string kind_words()
+{
+    std::string words;
+    for (const image_kind& kind : image_type_table)
+        words += (words.empty() ? "" : ", ") + std::string(kind.word);
+    return words;
+}
+
+std::string device_id_words() { return device_ids("%x"); }
+
 std::string version_numbers(const image_version& v)
 {
     return formatted("%u.%u.%u.%u.%u", unsigned{v[0]}, unsigned{v[1]}, unsigned{v[2]},
@@ -141,14 +165,12 @@ std::string reason_text(const failed_check& failed)
         return "signature bytes " + signature_text(failed.found) + " found, \"" +
                std::string(image_signature) + "\" expected";
     case image_check::type_code:
-        return formatted("type 0x%llx found, one of ", found) +
-               hex_list(image_type_table, [](const image_kind& k) { return k.type_code; }) +
-               " expected";
+        return formatted("type 0x%llx found, one of ", found) + type_codes() + " expected";
     case image_check::size_field:
         return formatted("size 0x%llx stored, file length 0x%llx", found, expected);
     case image_check::device_id:
-        return formatted("device id 0x%llx stored, one of ", found) +
-               hex_list(accepted_device_ids, [](std::uint16_t id) { return id; }) + " expected";
+        return formatted("device id 0x%llx stored, one of ", found) + device_ids("0x%x") +
+               " expected";
     case image_check::checksum:
         return formatted("CRC 0x%08llx stored, 0x%08llx computed", found, expected);
     case image_check::expected_kind:
@@ -172,8 +194,7 @@ const char* check_name(image_check check) noexcept
                                      "type_code",        "size_field",        "device_id",
                                      "checksum",         "expected_kind",     "expected_size",
                                      "expected_version", "expected_device_id"};
-    static_assert(std::size(names) ==
-                  static_cast<std::size_t>(image_check::expected_device_id) + 1);
+    static_assert(std::size(names) == image_check_count);
     return names[static_cast<std::size_t>(check)];
 }
 

@@ -5,11 +5,8 @@
 #include <span>
 
 #include "io/crc_pass.h"
-#include "io/image_file.h"
 #include "io/output.h"
-#include "io/standard_streams.h"
 #include "report/header_text.h"
-#include "stamp/step_messages.h"
 
 namespace corvane {
 
@@ -18,90 +15,107 @@ namespace {
 // The checksum passes read through it and the padding is written from it.
 crc_buffer work_buffer;
 
-// The image as the run's steps share it: its name, and the state its last
-// step left it in.
-struct image_run {
-    const char* file_name;
-    file_state state;
-};
+step_failure failed(step_error error, io_status cause = {}) { return {error, cause, {0, 0}}; }
 
 // The file must be the one the run claimed, in the state its last step left
 // it: when a step opens it, and after a step that only read.
-step_error unchanged(const image_run& run, const image_file& file)
+step_failure unchanged(const image_run& run, const image_file& file)
 {
     file_state now;
-    if (!file.state(now).ok())
-        return step_error::stat;
-    return now == run.state ? step_error::none : step_error::changed;
+    if (const io_status s = file.state(now); !s.ok())
+        return failed(step_error::stat, s);
+    return now == run.state ? step_failure{} : failed(step_error::changed);
 }
 
-// Opens the image afresh for one step.
-step_error reopen(const image_run& run, image_file& file, open_mode mode)
+// Every step opens the image afresh by its name and closes it at its end, as
+// the image's steps always have: each finds the file that stands under the
+// name now, so that one replaced or changed between two steps is seen to be
+// another, or in another state, before the step writes to it. The steps that
+// only read open it for update where they always have (the old header, the
+// checksum passes): a file that cannot be written fails there, with the
+// message scripts have long seen for it.
+step_failure reopen(const image_run& run, image_file& file, open_mode mode)
 {
-    return file.open(run.file_name, mode).ok() ? unchanged(run, file) : step_error::open;
+    if (const io_status s = file.open(run.file_name, mode); !s.ok())
+        return failed(step_error::open, s);
+    return unchanged(run, file);
 }
 
 // A step that wrote notes the state it leaves, which the next step must find.
-step_error note_state(image_run& run, const image_file& file)
+step_failure note_state(image_run& run, const image_file& file)
 {
-    return file.state(run.state).ok() ? step_error::none : step_error::stat;
+    const io_status s = file.state(run.state);
+    return s.ok() ? step_failure{} : failed(step_error::stat, s);
 }
 
-step_error close(image_file& file)
+step_failure close(image_file& file)
 {
-    return file.close().ok() ? step_error::none : step_error::close;
+    const io_status s = file.close();
+    return s.ok() ? step_failure{} : failed(step_error::close, s);
 }
 
-// Opens the image for the whole run and locks it, so that no other run
-// stamps it meanwhile; the lock comes first, then the state the later steps
-// are held to. Nothing of the report may reach the image: a standard stream
-// that is the image is pointed at the null device with what was held for it.
-step_error claim_image(image_run& run, image_file& claim)
+// A step that only read leaves the file as it found it, and closes it.
+step_failure end_of_reading(const image_run& run, image_file& file)
 {
-    if (!claim.open(run.file_name, open_mode::read).ok())
-        return step_error::open;
-    if (!claim.state(run.state).ok())
-        return step_error::stat;
-    const unsigned streams = standard_streams_on(run.state);
-    release_standard_streams(streams);
-    if (streams != 0)
-        return step_error::standard_stream;
-    if (const io_status locked = claim.lock(lock_mode::exclusive); !locked.ok())
-        return locked.error == io_error::locked ? step_error::locked : step_error::open;
-    return claim.state(run.state).ok() ? step_error::none : step_error::stat;
-}
-
-step_error measure(const image_run& run, std::uint64_t& length)
-{
-    image_file file;
-    if (const step_error e = reopen(run, file, open_mode::read); e != step_error::none)
-        return e;
-    length = run.state.length;
+    if (const step_failure f = unchanged(run, file))
+        return f;
     return close(file);
 }
 
-// Shows a header already at the end of a file of exactly the image size. It
-// is only shown: every field of the new one comes from the command line, and
-// its CRC is not checked against the file.
-step_error report_old_header(const image_run& run)
+// The length as found, which must leave room for the header: a file longer
+// than the image is not cut, and a header cannot stand 72 bytes before the
+// start of an empty file (the image size 0 lets only an empty file this far).
+step_failure measure(const image_run& run, std::uint64_t image_size, std::uint64_t& length)
 {
-    image_header temp_image_header{};
     image_file file;
-    if (const step_error e = reopen(run, file, open_mode::update); e != step_error::none)
-        return e;
-    if (!file.read_at(run.state.length - header_distance_from_end, temp_image_header.bytes).ok())
-        return step_error::read;
-    if (const step_error e = unchanged(run, file); e != step_error::none)
-        return e;
-    if (const step_error e = close(file); e != step_error::none)
-        return e;
-    if (has_signature(temp_image_header)) {
-        put(stdout, "Attention: the image already has header, but still modify the header!\n");
-        put(stdout, "********** original header print start **********\n");
-        print_image_header(stdout, temp_image_header);
-        put(stdout, "********** original header print end **********\n");
+    if (const step_failure f = reopen(run, file, open_mode::read))
+        return f;
+    length = run.state.length;
+    if (const step_failure f = close(file))
+        return f;
+    if (length > image_size)
+        return {step_error::too_long, {}, {image_size, length}};
+    if (image_size < header_distance_from_end)
+        return {step_error::no_room, {}, {image_size, 0}};
+    return {};
+}
+
+// What the header will stand on, where that is input: a header already there,
+// in a file of the image size, is shown (it is not reused, and its CRC is not
+// checked: every field of the new one comes from the command line); other
+// input bytes under it that hold data, being neither erased flash (0xFF) nor
+// zeros, are named in a warning, as the header replaces them. Opened for update
+// when the file is the image size, so that a file that cannot be written fails
+// here, before any byte moves; else read only, so that such a file still fails
+// at the padding.
+step_failure look_under_header(const image_run& run, std::uint64_t image_size)
+{
+    const std::uint64_t from = image_size - header_distance_from_end;
+    const auto count =
+        static_cast<std::size_t>(std::min(run.state.length, from + image_header_size) - from);
+    const bool image_size_already = run.state.length == image_size;
+    image_header under{};
+    const std::span bytes(under.bytes.data(), count);
+    image_file file;
+    if (const step_failure f =
+            reopen(run, file, image_size_already ? open_mode::update : open_mode::read))
+        return f;
+    if (const io_status s = file.read_at(from, bytes); !s.ok())
+        return failed(step_error::read, s);
+    if (const step_failure f = end_of_reading(run, file))
+        return f;
+    if (image_size_already && has_signature(under)) {
+        put(run.streams.out,
+            "Attention: the image already has header, but still modify the header!\n");
+        put(run.streams.out, "********** original header print start **********\n");
+        print_image_header(run.streams.out, under);
+        put(run.streams.out, "********** original header print end **********\n");
+    } else if (header_replaces_data(bytes)) {
+        print(run.streams.err,
+              "corvane: warning: %s: the header replaces %u bytes of the input at 0x%llX\n",
+              run.file_name, static_cast<unsigned>(count), static_cast<unsigned long long>(from));
     }
-    return step_error::none;
+    return {};
 }
 
 // Appends 0xFF up to the image size, a whole buffer at a time, at offsets
@@ -110,125 +124,135 @@ step_error report_old_header(const image_run& run)
 // file longer than the image size, which is refused, instead of an image
 // that hides its bytes. Opened for update even when nothing is to be
 // appended, so that an append-only file fails here before any byte moves.
-step_error pad(image_run& run, std::uint64_t image_size)
+step_failure pad(image_run& run, std::uint64_t image_size)
 {
     image_file file;
-    if (const step_error e = reopen(run, file, open_mode::update); e != step_error::none)
-        return e;
+    if (const step_failure f = reopen(run, file, open_mode::update))
+        return f;
     work_buffer.fill(0xFF);
     for (std::uint64_t at = run.state.length; at < image_size;) {
         const auto n =
             static_cast<std::size_t>(std::min<std::uint64_t>(image_size - at, work_buffer.size()));
-        if (!file.write_at(at, std::span(work_buffer.data(), n)).ok())
-            return step_error::write;
+        if (const io_status s = file.write_at(at, std::span(work_buffer.data(), n)); !s.ok())
+            return failed(step_error::write, s);
         at += n;
     }
-    if (const step_error e = note_state(run, file); e != step_error::none)
-        return e;
+    if (const step_failure f = note_state(run, file))
+        return f;
     if (run.state.length != image_size)
-        return step_error::changed;
+        return failed(step_error::changed);
     return close(file);
 }
 
-step_error measure_again(const image_run& run, std::uint64_t& target_size)
+step_failure measure_again(const image_run& run, std::uint64_t& target_size)
 {
     image_file file;
-    if (const step_error e = reopen(run, file, open_mode::read); e != step_error::none)
-        return e;
+    if (const step_failure f = reopen(run, file, open_mode::read))
+        return f;
     target_size = run.state.length;
-    print(stdout, "File target_size %llX\n", static_cast<unsigned long long>(target_size));
+    print(run.streams.out, "File target_size %llX\n", static_cast<unsigned long long>(target_size));
     return close(file);
 }
 
-step_error write_header(image_run& run, const image_header& header, bool last)
+step_failure write_header(image_run& run, const image_header& header, bool last)
 {
     image_file file;
-    if (const step_error e = reopen(run, file, open_mode::update); e != step_error::none)
-        return e;
-    if (!file.write_at(run.state.length - header_distance_from_end, header.bytes).ok())
-        return step_error::write;
+    if (const step_failure f = reopen(run, file, open_mode::update))
+        return f;
+    if (const io_status s =
+            file.write_at(run.state.length - header_distance_from_end, header.bytes);
+        !s.ok())
+        return failed(step_error::write, s);
     // The last write is not done until the image is on storage: a run that
     // says it stamped the image must not lose it to a power cut.
-    if (last && !file.sync().ok())
-        return step_error::write;
+    if (last)
+        if (const io_status s = file.sync(); !s.ok())
+            return failed(step_error::write, s);
     if (!last)
-        if (const step_error e = note_state(run, file); e != step_error::none)
-            return e;
+        if (const step_failure f = note_state(run, file))
+            return f;
     return close(file);
 }
 
-// One checksum pass. The second guards against a file that changed, or was
-// read wrongly, during the first: when they disagree the run fails, so that
-// the header keeps CRC 0, which the controller rejects.
-step_error checksum_pass(const image_run& run, std::uint32_t& word, const std::uint32_t* first)
+// One checksum pass, the file left open for the step's end.
+step_failure read_pass(const image_run& run, image_file& file, std::uint32_t& word)
 {
-    image_file file;
-    if (const step_error e = reopen(run, file, open_mode::update); e != step_error::none)
-        return e;
-    if (!image_crc_pass(file, run.state.length, work_buffer, word).ok())
-        return step_error::read;
-    const bool agree = first == nullptr || *first == word;
-    if (first == nullptr) {
-        print(stdout, "image CRC generated,crc =%X\n", unsigned{word});
-    } else if (!agree) {
-        put(stdout, "File CRC verify failed!\n");
-        print(stdout, "org CRC %X, new CRC %X\n", unsigned{*first}, unsigned{word});
-    }
-    if (const step_error e = unchanged(run, file); e != step_error::none)
-        return e;
-    if (const step_error e = close(file); e != step_error::none)
-        return e;
-    return agree ? step_error::none : step_error::mismatch;
+    if (const step_failure f = reopen(run, file, open_mode::update))
+        return f;
+    const io_status s = image_crc_pass(file, run.state.length, work_buffer, word);
+    return s.ok() ? step_failure{} : failed(step_error::read, s);
 }
 
 } // namespace
 
-stamp_result stamp_image(const char* file_name, std::uint32_t image_size, image_header& header)
+step_failure claim_image(image_run& run) noexcept
 {
-    constexpr stamp_result failed = stamp_result::failed;
-    image_run run{file_name, {}};
-    image_file claim; // held, with its lock, to the end of the run
+    const io_status opened = run.claim.open(run.file_name, open_mode::read);
+    file_state found;
+    const bool identified = opened.ok() && run.claim.state(found).ok();
+    const unsigned streams = streams_on_file(run.file_name, identified ? &found.identity : nullptr);
+    run.streams = streams_apart_from(streams);
+    if (streams != 0)
+        return failed(step_error::standard_stream);
+    if (!opened.ok())
+        return failed(step_error::open, opened);
+    if (const io_status locked = run.claim.lock(lock_mode::exclusive); !locked.ok())
+        return failed(locked.error == io_error::locked ? step_error::locked : step_error::open,
+                      locked);
+    const io_status s = run.claim.state(run.state);
+    return s.ok() ? step_failure{} : failed(step_error::stat, s);
+}
+
+stamp_result stamp_image(image_run& run, const step_failure& claimed, std::uint32_t image_size,
+                         image_header& header)
+{
+    stamp_result result = stamp_result::stamped;
+    const auto done = [&run, &result](step where, const step_failure& failure) {
+        if (failure)
+            result = report_failure(run.streams, run.file_name, where, failure);
+        return !failure;
+    };
 
     std::uint64_t input_length = 0;
-    if (report_step_error(step::claim, claim_image(run, claim)) ||
-        report_step_error(step::measure, measure(run, input_length)))
-        return failed;
-
-    if (input_length > image_size) {
-        print(stdout, "Error: input size [0x%x] is too small,image size = 0x%llx\n",
-              unsigned{image_size}, static_cast<unsigned long long>(input_length));
-        return failed;
-    }
-    // Only an empty file gets this far with size 0, and a header cannot be
-    // placed 72 bytes before the start of a file.
-    if (image_size < header_distance_from_end) {
-        print(stdout, "Error: image size [0x%x] is too small to hold the header!\n",
-              unsigned{image_size});
-        return failed;
-    }
-    if (input_length == image_size && report_step_error(step::old_header, report_old_header(run)))
-        return failed;
+    if (!done(step::claim, claimed) || !done(step::measure, measure(run, image_size, input_length)))
+        return result;
+    if (input_length > image_size - header_distance_from_end &&
+        !done(step::old_header, look_under_header(run, image_size)))
+        return result;
 
     std::uint64_t target_size = 0;
-    if (report_step_error(step::pad, pad(run, image_size)) ||
-        report_step_error(step::measure_again, measure_again(run, target_size)))
-        return failed;
-    if (target_size != image_size)
-        return stamp_result::length_mismatch;
+    if (!done(step::pad, pad(run, image_size)) ||
+        !done(step::measure_again, measure_again(run, target_size)) ||
+        !done(step::measure_again,
+              target_size == image_size ? step_failure{} : failed(step_error::length_mismatch)) ||
+        !done(step::first_header, write_header(run, header, false)))
+        return result;
 
+    // Two passes, which must agree: the second guards against a file that
+    // changed, or was read wrongly, during the first. A disagreement is said at
+    // once, and fails the run, so that the header keeps CRC 0, which the
+    // controller rejects; the step still makes sure the file is unchanged, and
+    // closes it, either of which can fail on its own.
     std::uint32_t first = 0;
     std::uint32_t word = 0;
-    if (report_step_error(step::first_header, write_header(run, header, false)) ||
-        report_step_error(step::checksum, checksum_pass(run, first, nullptr)) ||
-        report_step_error(step::verify, checksum_pass(run, word, &first)))
-        return failed;
+    image_file pass;
+    if (!done(step::checksum, read_pass(run, pass, first)))
+        return result;
+    print(run.streams.out, "image CRC generated,crc =%X\n", unsigned{first});
+    if (!done(step::checksum, end_of_reading(run, pass)) ||
+        !done(step::verify, read_pass(run, pass, word)))
+        return result;
+    const bool agree =
+        done(step::verify, word == first ? step_failure{}
+                                         : step_failure{step_error::mismatch, {}, {first, word}});
+    if (!done(step::verify, end_of_reading(run, pass)) || !agree)
+        return result;
 
     set_header_crc(header, word);
-    if (report_step_error(step::final_header, write_header(run, header, true)))
-        return failed;
-
-    print(stdout, "%s image create header succeed!\n", file_name);
-    print_image_header(stdout, header);
+    if (!done(step::final_header, write_header(run, header, true)))
+        return result;
+    print(run.streams.out, "%s image create header succeed!\n", run.file_name);
+    print_image_header(run.streams.out, header);
     return stamp_result::stamped;
 }
 

@@ -3,25 +3,36 @@
 #include <cstdint>
 
 #include "image/image_header.h"
+#include "io/image_file.h"
+#include "io/standard_streams.h"
+#include "stamp/step_messages.h"
 
 namespace corvane {
 
-enum class stamp_result {
-    stamped,         // the image carries the header with its checksum, on storage
-    failed,          // a step failed; its message has been printed
-    length_mismatch, // the padded file does not measure the requested size
+// The image as the steps of one run share it: its name, the descriptor the run holds it by, with
+// its lock, to its end, the state its last step left it in, and where the run's output goes.
+struct image_run {
+    const char* file_name = nullptr;
+    image_file claim;
+    file_state state{};
+    report_streams streams{};
 };
 
-// Turns the image file into a stamped image of `image_size` bytes with the
+// Claims the image before anything of the run is printed: opens it, decides which standard
+// streams are the image (by the open file and by the name; `run.streams` leaves them out), locks
+// it against other runs, and only then notes the state the later steps are held to. Prints
+// nothing; stamp_image says how it failed.
+[[nodiscard]] step_failure claim_image(image_run& run) noexcept;
+
+// Turns the claimed image into a stamped image of `image_size` bytes with the
 // header the caller built (CRC 0): measures it, reports a header already at
 // its end, pads it with 0xFF, writes the header 72 bytes before the end,
 // checksums it twice, writes the header again with the checksum, flushes it
-// to storage and prints the result. The run holds a lock on the file
-// throughout; every step opens it afresh, checks that it is the same file in
-// the state the run left it, and closes it, checking the close. The first
-// failure ends the sequence; the file keeps whatever state it had reached.
-// Works in a buffer of static storage: one run at a time.
-[[nodiscard]] stamp_result stamp_image(const char* file_name, std::uint32_t image_size,
-                                       image_header& header);
+// to storage and prints the result. A claim that failed is said first, and ends it.
+// Every step opens the file afresh, checks that it is the same file in the state the run left it,
+// and closes it, checking the close. The first failure ends the sequence; the file keeps whatever
+// state it had reached. Works in a buffer of static storage: one run at a time.
+[[nodiscard]] stamp_result stamp_image(image_run& run, const step_failure& claimed,
+                                       std::uint32_t image_size, image_header& header);
 
 } // namespace corvane

@@ -1,9 +1,9 @@
 #include "stamp/step_messages.h"
-#include "io/output.h"
 
-#include <cstddef>
-#include <cstdio>
-#include <iterator>
+#include <array>
+
+#include "io/output.h"
+#include "report/internal_check.h"
 
 namespace corvane {
 
@@ -14,71 +14,89 @@ namespace {
 // so the misspellings ("closed failed", "when generate CRC", "devided"), the
 // blanks before some line ends and the missing blanks after some commas stay
 // exactly as they are. They must not be corrected.
-struct step_texts {
-    const char* open;
-    const char* close;
-    const char* read;
-};
-
 constexpr const char* open_failed = "File open failed!\n";
-constexpr const char* close_failed = "File closed failed!\n";
 constexpr const char* crc_close_failed = "File closed failed when generate CRC!\n";
 constexpr const char* crc_read_failed = "File read failed when generate CRC!\n";
 
-constexpr step_texts texts[] = {
-    // In the order of `step`.
-    {open_failed, close_failed, nullptr},                                         // claim
-    {open_failed, close_failed, nullptr},                                         // measure
-    {open_failed, close_failed, "File read failed!\n"},                           // old_header
-    {"File re-open failed!\n", close_failed, nullptr},                            // pad
-    {open_failed, close_failed, nullptr},                                         // measure_again
-    {open_failed, close_failed, nullptr},                                         // first_header
-    {"File open failed when generate CRC!\n", crc_close_failed, crc_read_failed}, // checksum
-    {open_failed, crc_close_failed, crc_read_failed},                             // verify
-    {open_failed, close_failed, nullptr},                                         // final_header
-};
-static_assert(std::size(texts) == static_cast<std::size_t>(step::final_header) + 1);
+// The padded file measures the requested size.
+constexpr internal_check padded_length = {"(ZT_U32)target_size==image_size", 114};
 
-const char* text_of(step failed_step, step_error error)
-{
-    const step_texts& t = texts[static_cast<std::size_t>(failed_step)];
-    switch (error) {
-    case step_error::none:
-    case step_error::mismatch:
-        return nullptr;
-    case step_error::open:
-        return t.open;
-    case step_error::close:
-        return t.close;
-    case step_error::read:
-        return t.read;
-    case step_error::locked:
-        return "File is locked by another process!\n";
-    case step_error::standard_stream:
-        return "File is the standard output or standard error of this run!\n";
-    case step_error::stat:
-        return "File stat failed!\n";
-    case step_error::changed:
-        return "File changed by another process!\n";
-    case step_error::write:
-        return "File write failed!\n";
+// A failure's text: a fixed line, a printf format of the failure's two values; or the internal
+// check it is.
+struct failure_text {
+    const char* line = nullptr;
+    const internal_check* check = nullptr;
+};
+
+constexpr std::size_t step_count = static_cast<std::size_t>(step::final_header) + 1;
+constexpr std::size_t error_count = static_cast<std::size_t>(step_error::length_mismatch) + 1;
+using text_table = std::array<std::array<failure_text, error_count>, step_count>;
+
+constexpr std::size_t at(auto value) { return static_cast<std::size_t>(value); }
+
+constexpr text_table texts = [] {
+    text_table table{};
+    for (auto& t : table) { // what an error says at any step
+        t[at(step_error::open)].line = open_failed;
+        t[at(step_error::locked)].line = "File is locked by another process!\n";
+        t[at(step_error::standard_stream)].line =
+            "File is the standard output or standard error of this run!\n";
+        t[at(step_error::stat)].line = "File stat failed!\n";
+        t[at(step_error::changed)].line = "File changed by another process!\n";
+        t[at(step_error::read)].line = "File read failed!\n";
+        t[at(step_error::write)].line = "File write failed!\n";
+        t[at(step_error::close)].line = "File closed failed!\n";
+        t[at(step_error::too_long)].line =
+            "Error: input size [0x%llx] is too small,image size = 0x%llx\n";
+        t[at(step_error::no_room)].line =
+            "Error: image size [0x%llx] is too small to hold the header!\n";
+        t[at(step_error::mismatch)].line = "File CRC verify failed!\norg CRC %llX, new CRC %llX\n";
+        t[at(step_error::length_mismatch)].check = &padded_length;
     }
-    return nullptr;
+    // and where a step says it its own way
+    table[at(step::pad)][at(step_error::open)].line = "File re-open failed!\n";
+    table[at(step::checksum)][at(step_error::open)].line = "File open failed when generate CRC!\n";
+    for (const step pass : {step::checksum, step::verify}) {
+        table[at(pass)][at(step_error::close)].line = crc_close_failed;
+        table[at(pass)][at(step_error::read)].line = crc_read_failed;
+    }
+    return table;
+}();
+
+// Every (step, error) pair has exactly one text, or an error added without one does not compile.
+constexpr bool every_failure_has_a_text(const text_table& table)
+{
+    for (const auto& t : table)
+        for (std::size_t e = at(step_error::none) + 1; e < error_count; ++e)
+            if ((t[e].line == nullptr) == (t[e].check == nullptr))
+                return false;
+    return true;
 }
+static_assert(every_failure_has_a_text(texts));
 
 } // namespace
 
-bool report_step_error(step failed_step, step_error error)
+stamp_result report_failure(const report_streams& streams, const char* file_name, step where,
+                            const step_failure& failure) noexcept
 {
-    if (error == step_error::none)
-        return false;
-    if (const char* text = text_of(failed_step, error)) {
-        put(stdout, text);
-        // Standard output may be the image, and so pointed at the null device.
-        if (error == step_error::standard_stream)
-            put(stderr, text);
+    const failure_text& text = texts[at(where)][at(failure.error)];
+    if (text.check != nullptr) {
+        print_internal_check(streams, *text.check);
+        return stamp_result::internal_check;
     }
-    return true;
+    const auto first = static_cast<unsigned long long>(failure.values[0]);
+    const auto second = static_cast<unsigned long long>(failure.values[1]);
+    print(streams.out, text.line, first, second);
+    // Standard output may be the image, and so left out.
+    if (failure.error == step_error::standard_stream)
+        print(streams.err, text.line, first, second);
+    if (failure.cause.error != io_error::none && failure.cause.error != io_error::locked) {
+        char words[256];
+        const std::string_view why = describe(failure.cause, words);
+        print(streams.err, "corvane: %s: %.*s\n", file_name, static_cast<int>(why.size()),
+              why.data());
+    }
+    return stamp_result::failed;
 }
 
 } // namespace corvane

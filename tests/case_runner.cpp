@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -24,17 +25,13 @@ struct test_case {
 };
 void PrintTo(const test_case& c, std::ostream* out) { *out << c.where; }
 
-// Words split at blanks; '...' holds blanks, \\, \t, \n and \xHH escape bytes, and {N*c} stands
-// for N copies of the character c.
+// Words split at blanks; '...' holds blanks, \\, \t, \n and \xHH escape bytes.
 lines split_words(const std::string& text)
 {
     lines words;
     bool in_word = false, quoted = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i], next = i + 1 < text.size() ? text[i + 1] : '\0';
-        unsigned long count = 0;
-        int used = 0;
-        char repeated = 0;
         if (!quoted && c == ' ') {
             in_word = false;
             continue;
@@ -43,8 +40,6 @@ lines split_words(const std::string& text)
             words.emplace_back(), in_word = true;
         if (c == '\'')
             quoted = !quoted;
-        else if (c == '{' && std::sscanf(&text[i], "{%lu*%c}%n", &count, &repeated, &used) == 2)
-            words.back().append(count, repeated), i += static_cast<std::size_t>(used) - 1;
         else if (c == '\\' && next == 'x')
             words.back() += static_cast<char>(std::stoi(text.substr(i + 2, 2), nullptr, 16)),
                 i += 3;
@@ -56,12 +51,28 @@ lines split_words(const std::string& text)
     return words;
 }
 
+// A line that ends in " \" goes on on the next one; "$NAME = TEXT" names a text that $NAME then
+// stands for.
 std::vector<test_case> load(const std::string& table)
 {
     std::vector<test_case> cases;
+    std::map<std::string, std::string> named;
     std::ifstream in(fs::path(CORVANE_TESTS) / "cases" / table);
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
+        for (std::string more; line.ends_with(" \\") && std::getline(in, more); ++number)
+            line.resize(line.size() - 1), line += more.substr(more.find_first_not_of(' '));
+        if (const std::size_t is = line.find(" = "); line.starts_with('$')) {
+            named["$" + line.substr(1, is - 1)] = line.substr(is + 3);
+            continue;
+        }
+        for (const auto& [name, text] : named)
+            for (std::size_t at = 0; (at = line.find(name, at)) != std::string::npos;)
+                if (std::isalnum(static_cast<unsigned char>(line[at + name.size()])) ||
+                    line[at + name.size()] == '_')
+                    at += name.size();
+                else
+                    line.replace(at, name.size(), text), at += text.size();
         for (std::size_t from = 0, to = 0; from < line.size() && line[0] != '#'; from = to + 4) {
             to = std::min(line.find(" ;; ", from), line.size());
             const std::string part = line.substr(from, to - from),
@@ -95,7 +106,8 @@ bool usable(const std::string& program)
         {"strace", {"strace", "-o", "/dev/null", "true"}},
         {"gdb", {"gdb", "-batch", "-nx", "-ex", "run", "true"}},
         {"flock", {"flock", "/", "true"}},
-        {"stdbuf", {"stdbuf", "-o0", "true"}},
+        {"prlimit", {"prlimit", "--fsize=1000", "true"}},
+        {"unshare", {"unshare", "-m", "true"}},
         {"setpriv", {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "true"}}};
     static std::map<std::string, bool> known;
     if (!known.contains(program))
@@ -115,7 +127,6 @@ bool matches(const std::string& expected, const std::string& line)
     return false;
 }
 
-// The file's lines: `expected` exactly, or, `in_order`, in this order and the last one last.
 lines read_lines(const fs::path& file)
 {
     lines found;
@@ -125,6 +136,7 @@ lines read_lines(const fs::path& file)
     return found;
 }
 
+// The file's lines: `expected` exactly, or, `in_order`, in this order and the last one last.
 void expect_lines(const lines& expected, const fs::path& file, bool in_order)
 {
     const lines found = read_lines(file);
@@ -138,63 +150,65 @@ void expect_lines(const lines& expected, const fs::path& file, bool in_order)
                                                             << ::testing::PrintToString(found);
 }
 
-class Case : public ::testing::TestWithParam<test_case> {};
-
-TEST_P(Case, Runs)
+// The tools a case runs, by the words that name them: the built ones, or those of another build in
+// CORVANE_TEST_TOOLS (the Windows build's .exe files under wine, say, which also has flock's
+// counterpart). `windows` says which.
+std::map<std::string, std::string> tools_for(const test_case& c, bool& windows)
 {
-    const test_case& c = GetParam();
-    // The built tools, or those of another build in CORVANE_TEST_TOOLS: the Windows build's
-    // .exe files under wine, say, where a case that needs POSIX is skipped.
-    const char* other = std::getenv("CORVANE_TEST_TOOLS");
-    const bool windows = other && fs::exists(fs::path(other) / "corvane.exe");
     std::map<std::string, std::string> tools = {{"corvane", CORVANE_BINARY},
                                                 {"corvane-verify", CORVANE_VERIFY_BINARY}};
-    const lines command(c.head.begin() + 3, c.head.end());
-    if (windows && fs::exists(fs::path(other) / (command[0] + ".exe"))) // flock's counterpart
-        tools.emplace(command[0], "");
+    const char* other = std::getenv("CORVANE_TEST_TOOLS");
+    windows = other != nullptr && fs::exists(fs::path(other) / "corvane.exe");
+    if (windows && fs::exists(fs::path(other) / (c.head.at(3) + ".exe")))
+        tools.emplace(c.head.at(3), "");
     for (auto& [word, path] : tools)
         path = other ? (fs::path(other) / (word + (windows ? ".exe" : ""))).string() : path;
-    const bool under_another = !tools.contains(command.at(0)),
-               under_gdb = c.options.contains("gdb");
+    return tools;
+}
+
+// Why the case cannot run here, or nothing: a program it runs the tools under that does not work
+// (against the Windows build, any such program that has no counterpart there), or a platform it
+// is not for.
+std::string skip_reason(const test_case& c, const std::map<std::string, std::string>& tools,
+                        bool windows)
+{
+    const std::string& first = c.head.at(3);
     for (const std::string& program :
-         lines{under_another ? command[0] : "", under_gdb ? "gdb" : ""})
+         lines{tools.contains(first) ? "" : first, c.options.contains("gdb") ? "gdb" : ""})
         if (!program.empty() && (windows || !usable(program)))
-            GTEST_SKIP() << program << " does not work here";
+            return program + " does not work here";
     for (const char* only : {"posix", "windows"})
         if (c.options.contains(only) && windows != (only == std::string("windows")))
-            GTEST_SKIP() << only << " only: " << c.options.at(only);
+            return std::string(only) + " only: " + c.options.at(only);
+    return "";
+}
 
-    std::string name = (fs::temp_directory_path() / "corvane-XXXXXX").string();
-    const fs::path root = ::mkdtemp(name.data()), work = root / "work";
-    fs::create_directory(work);
-    fs::permissions(root, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
-    const std::shared_ptr<void> cleanup(nullptr, [&](void*) {
-        if (c.before.size() > 0) // an append-only file cannot be removed
-            run_quietly({"chattr", "-R", "-a", work.string()});
-        fs::remove_all(root);
-    });
-    // Laid out, and checked afterwards, by image_layout.py; a file laid out is checked to be as it
-    // was, unless the case says otherwise.
-    lines make = {CORVANE_PYTHON, "-S", CORVANE_TESTS "/image_layout.py", "make"};
-    lines check = {CORVANE_PYTHON, "-S", CORVANE_TESTS "/image_layout.py", "check"};
-    std::map<std::string, std::string> after = c.after;
-    for (const auto& [file, layout] : c.before)
-        make.insert(make.end(), {file, layout}), after.emplace(file, layout);
-    for (const auto& [file, layout] : after)
-        check.insert(check.end(), {file, layout});
-    if (const int made = run_quietly(make, work); made == 77)
-        GTEST_SKIP() << "cannot lay out " << ::testing::PrintToString(c.before) << " here";
-    else
-        ASSERT_EQ(made, 0) << ::testing::PrintToString(c.before);
+// The image_layout.py command that lays out the case's files, or checks them afterwards: a file
+// laid out is checked to be as it was, unless the case says otherwise.
+lines layout_command(const test_case& c, bool check)
+{
+    lines command = {CORVANE_PYTHON, "-S", CORVANE_TESTS "/image_layout.py",
+                     check ? "check" : "make"};
+    auto files = check ? c.after : std::map<std::string, std::string>{};
+    files.insert(c.before.begin(), c.before.end());
+    for (const auto& [file, layout] : files)
+        command.insert(command.end(), {file, layout});
+    return command;
+}
 
-    // The tools by their built paths, the first behind a wrapper such as valgrind where one is
-    // given; under another user, from a copy that user can reach. %/ starts a path in the case's
-    // folder.
+// The command with the tools by their paths, the first behind a wrapper such as valgrind where one
+// is given; under another user, from a copy that user can reach. %/ starts a path in the case's
+// folder.
+lines command_words(const test_case& c, const std::map<std::string, std::string>& tools,
+                    const fs::path& root)
+{
+    const lines command(c.head.begin() + 3, c.head.end());
+    const char* wrapper = c.options.contains("gdb") ? nullptr : std::getenv("CORVANE_TEST_WRAPPER");
     lines argv;
-    const char* wrapper = under_gdb ? nullptr : std::getenv("CORVANE_TEST_WRAPPER");
     for (const std::string& word : command) {
         if (!tools.contains(word)) {
-            argv.push_back(word.starts_with("%/") ? (work / word.substr(2)).string() : word);
+            argv.push_back(word.starts_with("%/") ? (root / "work" / word.substr(2)).string()
+                                                  : word);
             continue;
         }
         fs::path binary = tools.at(word);
@@ -205,38 +219,76 @@ TEST_P(Case, Runs)
         argv.push_back(binary.string());
         wrapper = nullptr;
     }
-    process p{argv, work, root / "err",
-              c.options.contains("stdout") ? c.options.at("stdout") : (root / "out").string()};
-    // No leak check under ptrace, nor a complaint about stdbuf's preloaded library (ctest runs
-    // each case in a process of its own).
-    if (under_another || under_gdb)
-        ::setenv("ASAN_OPTIONS", "detect_leaks=0:verify_asan_link_order=0", 1);
-    if (under_gdb) { // "BREAK SKIP COMMAND": COMMAND runs at the hit of BREAK after SKIP hits
-        const std::string how = c.options.at("gdb");
-        const std::size_t skip = how.find(' ') + 1, then = how.find(' ', skip) + 1;
-        std::string run = "run";
-        for (std::size_t i = 1; i < argv.size(); ++i)
-            run += " " + argv[i];
-        p.argv = split_words("gdb -batch -nx -ex 'break " + how.substr(0, skip - 1) +
-                             "' -ex 'ignore 1 " + how.substr(skip, then - skip - 1) + "' -ex '" +
-                             run + " >../out 2>../err' -ex '" + how.substr(then) +
-                             "' -ex delete -ex continue -ex 'print $_exitcode' " + argv[0]);
-        p.out = (root / "gdb").string(), p.err = root / "gdb-err";
-    }
-    int status = run_process(p);
-    if (const lines log = read_lines(root / "gdb"); under_gdb)
-        status =
-            !log.empty() && log.back().starts_with("$1 = ") ? std::stoi(log.back().substr(5)) : -1;
+    return argv;
+}
+
+// Runs the command under gdb, as "@ gdb BREAK SKIP COMMAND" says: COMMAND runs at the hit of BREAK
+// after SKIP hits. Returns the command's exit status, or -1.
+int run_under_gdb(const test_case& c, const lines& argv, const fs::path& root)
+{
+    const std::string how = c.options.at("gdb");
+    const std::size_t skip = how.find(' ') + 1, then = how.find(' ', skip) + 1;
+    std::string run = "run";
+    for (std::size_t i = 1; i < argv.size(); ++i)
+        run += " " + argv[i];
+    const lines gdb = split_words("gdb -batch -nx -ex 'break " + how.substr(0, skip - 1) +
+                                  "' -ex 'ignore 1 " + how.substr(skip, then - skip - 1) +
+                                  "' -ex '" + run + " >../out 2>../err' -ex '" + how.substr(then) +
+                                  "' -ex delete -ex continue -ex 'print $_exitcode' " + argv[0]);
+    run_process({gdb, root / "work", (root / "gdb").string(), (root / "gdb-err").string()});
+    const lines log = read_lines(root / "gdb");
+    return !log.empty() && log.back().starts_with("$1 = ") ? std::stoi(log.back().substr(5)) : -1;
+}
+
+class Case : public ::testing::TestWithParam<test_case> {};
+
+TEST_P(Case, Runs)
+{
+    const test_case& c = GetParam();
+    bool windows = false;
+    const auto tools = tools_for(c, windows);
+    if (const std::string why = skip_reason(c, tools, windows); !why.empty())
+        GTEST_SKIP() << why;
+    // A folder of the case's own: the tools run in work/, beside the runner's files.
+    std::string name = (fs::temp_directory_path() / "corvane-XXXXXX").string();
+    const fs::path root = ::mkdtemp(name.data()), work = root / "work";
+    fs::create_directory(work);
+    fs::permissions(root, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+    const std::shared_ptr<void> cleanup(nullptr, [&](void*) {
+        run_quietly({"chattr", "-R", "-a", work.string()}); // an append-only file cannot be removed
+        fs::remove_all(root);
+    });
+    if (const int made = run_quietly(layout_command(c, false), work); made == 77)
+        GTEST_SKIP() << "cannot lay out " << ::testing::PrintToString(c.before) << " here";
+    else
+        ASSERT_EQ(made, 0) << ::testing::PrintToString(c.before);
+
+    // No leak check under ptrace (ctest runs each case in a process of its own). Standard output
+    // and error go to the runner's files, unless the case says otherwise (and their text is then
+    // not checked).
+    const lines argv = command_words(c, tools, root);
+    if (!tools.contains(c.head.at(3)) || c.options.contains("gdb"))
+        ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+    const auto stream = [&](const std::string& which) {
+        return c.options.contains("std" + which) ? c.options.at("std" + which)
+                                                 : (root / which).string();
+    };
+    const int status = c.options.contains("gdb")
+                           ? run_under_gdb(c, argv, root)
+                           : run_process({argv, work, stream("out"), stream("err")});
 
     EXPECT_EQ(status, std::stoi(c.head.at(1)));
     std::map<char, lines> part = c.parts;
     if (!c.options.contains("stdout"))
         expect_lines(part['|'].empty() ? part['.'] : part['|'], root / "out", part['|'].empty());
-    expect_lines(part['!'], root / "err", false);
-    EXPECT_EQ(run_process({check, work, root / "check", "/dev/null"}), 0)
+    if (!c.options.contains("stderr"))
+        expect_lines(part['!'], root / "err", false);
+    EXPECT_EQ(run_process({layout_command(c, true), work, (root / "check").string(), "/dev/null"}),
+              0)
         << ::testing::PrintToString(read_lines(root / "check"));
     for (const auto& entry : fs::directory_iterator(work))
-        EXPECT_TRUE(after.contains(entry.path().filename().string()))
+        EXPECT_TRUE(c.before.contains(entry.path().filename().string()) ||
+                    c.after.contains(entry.path().filename().string()))
             << entry.path().filename() << " appeared";
 }
 

@@ -9,13 +9,12 @@
 namespace corvane::testing {
 
 struct process {
-    std::vector<std::string> argv;        // argv[0] is looked up in PATH
-    std::filesystem::path directory, err; // where it runs; its standard error, created afresh
-    // Its standard output: a file created afresh, or "closed", "full" (every write fails),
-    // "append FILE" or "update FILE" (a file of its folder, open for appending, or for reading
-    // and writing), "closed-pipe" (a pipe whose reader is gone) or "dropped-pipe N" (a pipe whose
-    // reader goes after N bytes).
-    std::string out;
+    std::vector<std::string> argv;   // argv[0] is looked up in PATH
+    std::filesystem::path directory; // where it runs
+    // Its standard output and error: a file created afresh, or "closed", "full" (every write
+    // fails), "append FILE" (a file of its folder, open for appending), or "closed-pipe" (a pipe
+    // whose reader is gone).
+    std::string out, err;
 };
 
 // The exit status, or -1 when the program was killed by a signal or could not be started.

@@ -10,6 +10,7 @@
 #include "image/arg_values.h"
 #include "image/crc_engine.h"
 #include "image/image_crc.h"
+#include "image/image_header.h"
 
 namespace corvane {
 namespace {
@@ -70,6 +71,26 @@ TEST(ArgValues, VersionText)
     };
     for (const auto& c : cases)
         EXPECT_EQ(parse_version_text(c.text), c.version) << c.text;
+}
+
+TEST(ImageHeader, ReplacesData)
+{
+    // The input bytes a header is written over: data, or what a flash image holds anyway.
+    using std::literals::operator""sv;
+    const struct {
+        std::string_view under;
+        bool data;
+    } cases[] = {{""sv, false},
+                 {"\xff\xff\xff"sv, false},
+                 {"\0\0\0"sv, false},
+                 {"\x01"sv, true},
+                 {"\xff\xff\0"sv, true},
+                 {"ZT_FLAS"sv, true},
+                 {"ZT_FLASH\x02\x01"sv, false}}; // the last: a header written there before
+    for (const auto& c : cases) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(c.under.data());
+        EXPECT_EQ(header_replaces_data({bytes, c.under.size()}), c.data) << c.under;
+    }
 }
 
 TEST(ImageCrc, AgreesWithZlib)

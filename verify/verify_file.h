@@ -14,8 +14,9 @@ namespace corvane {
 // when it has them, the checksum computed over it and the verdict; or, when
 // the file could not be read to the end, why not.
 struct file_check {
-    bool read = false; // false: `error` says why, and nothing else is set
+    bool read = false; // false: `error` says why, and nothing else is set but `identified`
     std::string error;
+    bool identified = false; // it opened, and `state.identity` says which file it is
     file_state state{};      // which file it was, and its length
     bool has_header = false; // the file is long enough to hold one
     image_header header{};
@@ -33,9 +34,12 @@ struct file_check {
 // regular file of a file system that stores bytes is opened at all. A shared
 // lock keeps a stamping run from starting on it while it is read, and one
 // that is already stamping it makes the check fail rather than judge a
-// half-written image; a file that changes under the check all the same fails
-// it too. The checksum is computed by the same pass the stamping uses, and the
-// image is judged against what the caller expects as well.
+// half-written image; a file whose state changes under the check fails it
+// too. A file found invalid is read a second time, and must give the same
+// header and checksum again: a writer that ignores the lock may have been
+// writing it when it was read, which the file's times need not show. The
+// checksum is computed by the same pass the stamping uses, and the image is
+// judged against what the caller expects as well.
 [[nodiscard]] file_check check_image_file(const char* path, crc_buffer& buffer,
                                           const expected_image& expected);
 

@@ -27,6 +27,9 @@ enum class image_check {
     expected_device_id, // found: the device id; expected: the expected one
 };
 
+inline constexpr std::size_t image_check_count =
+    static_cast<std::size_t>(image_check::expected_device_id) + 1;
+
 // What the caller expects an image to be; what is not given is not checked.
 struct expected_image {
     std::optional<std::uint8_t> type_code;
@@ -45,7 +48,7 @@ struct failed_check {
 
 // The failed checks of one image, in the order above; none for a valid image.
 struct image_verdict {
-    std::array<failed_check, 11> failed{};
+    std::array<failed_check, image_check_count> failed{}; // each check fails at most once
     std::size_t count = 0;
 
     [[nodiscard]] bool valid() const noexcept { return count == 0; }

@@ -6,6 +6,7 @@
 #include "image/image_kinds.h"
 #include "image/image_rules.h"
 #include "io/output.h"
+#include "report/verify_text.h"
 
 namespace corvane {
 
@@ -13,7 +14,8 @@ namespace {
 
 bool refuse(const char* option, const char* word, const std::string& why)
 {
-    put(stderr, std::string("corvane-verify: ") + option + " '" + word + "': " + why + "\n");
+    put(stderr, std::string("corvane-verify: ") + option + " '" + printable_name(word) +
+                    "': " + why + "\n");
     return false;
 }
 
@@ -25,8 +27,7 @@ bool read_expected_value(char option, const char* word, expected_image& expected
     case 't': {
         const image_kind* kind = find_image_kind(word);
         if (kind == nullptr)
-            return refuse("--kind", word,
-                          "not a kind (bios, firmware, uboot, hbainfo, hba or desc)");
+            return refuse("--kind", word, "not a kind (" + kind_words() + ")");
         expected.type_code = kind->type_code;
         return true;
     }
@@ -47,7 +48,7 @@ bool read_expected_value(char option, const char* word, expected_image& expected
     case 'i': {
         const std::uint16_t id = device_id_from_digits(word);
         if (!device_id_accepted(id)) // every accepted id is in the family
-            return refuse("--device-id", word, "not one of 8640, 9470, 9310, 9340, 9356");
+            return refuse("--device-id", word, "not one of " + device_id_words());
         expected.device_id = id;
         return true;
     }

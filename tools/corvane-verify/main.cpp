@@ -15,24 +15,24 @@ namespace {
 
 using namespace corvane;
 
-// Every file is checked before a byte of the report is printed, so that a
-// report can never land in a file while it is checked; a file that is this
-// run's standard output or standard error would take the report into it, so
-// that stream is pointed at the null device and the file is not judged.
-int check_files(const verify_options& options)
+// Every file named is checked, and every standard stream compared with it, whether it could be
+// read or not, before a byte of the report is printed: a stream that is one of them gets
+// nothing, and that file is not judged, so that no report can land in a file it names.
+int check_files(const verify_options& options, report_streams& streams)
 {
     crc_buffer buffer{};
     std::vector<checked_file> checked;
-    unsigned image_streams = 0;
+    unsigned file_streams = 0;
     for (const char* name : options.files) {
         file_check check = check_image_file(name, buffer, options.expected);
-        if (const unsigned streams = check.read ? standard_streams_on(check.state) : 0u) {
-            image_streams |= streams;
+        if (const unsigned on =
+                streams_on_file(name, check.identified ? &check.state.identity : nullptr)) {
+            file_streams |= on;
             check = {.error = "is the standard output or standard error of this run"};
         }
         checked.push_back({name, std::move(check)});
     }
-    release_standard_streams(image_streams);
+    streams = streams_apart_from(file_streams);
 
     int status = exit_all_valid;
     bool first_report = true;
@@ -41,20 +41,20 @@ int check_files(const verify_options& options)
         if (!check.read) {
             status = exit_not_checked;
             if (!options.quiet)
-                put(stderr,
+                put(streams.err,
                     "corvane-verify: " + printable_name(file.name) + ": " + check.error + "\n");
         } else if (!check.verdict.valid() && status == exit_all_valid) {
             status = exit_some_invalid;
         }
         if (!options.quiet && !options.json && check.read) {
             if (!first_report)
-                put(stdout, "\n");
-            print_text_report(stdout, file.name, check);
+                put(streams.out, "\n");
+            print_text_report(streams.out, file.name, check);
             first_report = false;
         }
     }
     if (options.json && !options.quiet)
-        print_json_report(stdout, checked);
+        print_json_report(streams.out, checked);
     return status;
 }
 
@@ -62,12 +62,14 @@ int check_files(const verify_options& options)
 
 int run_tool(int argc, char* argv[])
 {
-    prepare_standard_streams();
+    if (!prepare_standard_streams("corvane-verify"))
+        return exit_not_checked;
     verify_options options;
+    report_streams streams;
     int status = exit_not_checked;
     switch (parse_options(argc, argv, options)) {
     case options_action::check:
-        status = check_files(options);
+        status = check_files(options, streams);
         break;
     case options_action::help:
         print_help();
@@ -81,5 +83,5 @@ int run_tool(int argc, char* argv[])
         break;
     }
     // A report that never arrived is a check that was not done.
-    return finish_standard_output("corvane-verify") ? status : exit_not_checked;
+    return finish_standard_output("corvane-verify", streams) ? status : exit_not_checked;
 }

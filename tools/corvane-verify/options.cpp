@@ -8,6 +8,7 @@
 
 #include "image/crc_engine.h"
 #include "io/output.h"
+#include "report/verify_text.h"
 #include "tools/corvane-verify/expected_values.h"
 #include "tools/version.h"
 
@@ -15,6 +16,7 @@ namespace corvane {
 
 namespace {
 
+constexpr const char* try_help = "Try 'corvane-verify --help' for more information.\n";
 constexpr const char* usage_line =
     "Usage: corvane-verify [--json] [--quiet] [-t KIND] [-s SIZE_KB] [-v VERSION] [-i DEVICE_ID] "
     "FILE...\n";
@@ -47,9 +49,9 @@ options_action parse_options(int argc, char* argv[], verify_options& options)
                 return options_action::usage_error;
             break;
         case ':':
-            put(stderr,
-                "corvane-verify: option '" + std::string(argv[optind - 1]) + "' needs a value\n");
-            put(stderr, "Try 'corvane-verify --help' for more information.\n");
+            put(stderr, "corvane-verify: option '" + printable_name(argv[optind - 1]) +
+                            "' needs a value\n");
+            put(stderr, try_help);
             return options_action::usage_error;
         case 'j':
             options.json = true;
@@ -65,12 +67,22 @@ options_action parse_options(int argc, char* argv[], verify_options& options)
             break;
         default: // named here, so that the message reads the same on every platform
             if (const char* word = argv[optind - 1]; word[0] == '-' && word[1] == '-')
-                put(stderr, "corvane-verify: unrecognized option '" + std::string(word) + "'\n");
+                put(stderr, "corvane-verify: unrecognized option '" + printable_name(word) + "'\n");
             else
-                print(stderr, "corvane-verify: invalid option -- '%c'\n", optopt);
-            put(stderr, "Try 'corvane-verify --help' for more information.\n");
+                put(stderr, "corvane-verify: invalid option -- '" +
+                                printable_name(std::string(1, static_cast<char>(optopt))) + "'\n");
+            put(stderr, try_help);
             return options_action::usage_error;
         }
+    }
+    // Alone, or the run would answer for files it never read: "-q --version 1.0.0.2101 x.bin" is
+    // a slip for --image-version, and would end as valid.
+    if ((help || version) && argc != 2) {
+        put(stderr, help ? "corvane-verify: --help takes no other word\n"
+                         : "corvane-verify: --version takes no other word (the image's version is "
+                           "-v or --image-version)\n");
+        put(stderr, try_help);
+        return options_action::usage_error;
     }
     if (help)
         return options_action::help;
@@ -96,15 +108,17 @@ void print_help()
         "\n"
         "  -j, --json                  print one JSON document, an object per file\n"
         "  -q, --quiet                 print nothing; only the exit status tells\n"
-        "  -t, --kind KIND             the kind: bios, firmware, uboot, hbainfo, hba, desc\n"
-        "  -s, --size SIZE_KB          the image size in KB\n"
-        "  -v, --image-version VERSION the version, a.b.c.dddd\n"
-        "  -i, --device-id DEVICE_ID   the device id, as its hexadecimal digits: 8640\n"
-        "  -h, --help                  print this help and exit\n"
-        "  -V, --version               print the version and the checksum engine and exit\n"
-        "\n"
-        "Exit status: 0 when every file is valid, 1 when a file is invalid, 2 for a\n"
-        "usage error or a file that cannot be opened or read.\n");
+        "  -t, --kind KIND             the kind: " +
+            kind_words() +
+            "\n"
+            "  -s, --size SIZE_KB          the image size in KB\n"
+            "  -v, --image-version VERSION the version, a.b.c.dddd\n"
+            "  -i, --device-id DEVICE_ID   the device id, as its hexadecimal digits: 8640\n"
+            "  -h, --help                  print this help and exit\n"
+            "  -V, --version               print the version and the checksum engine and exit\n"
+            "\n"
+            "Exit status: 0 when every file is valid, 1 when a file is invalid, 2 for a\n"
+            "usage error or a file that cannot be opened or read.\n");
 }
 
 void print_version()

@@ -10,9 +10,9 @@
 #include "image/image_rules.h"
 #include "io/output.h"
 #include "io/standard_streams.h"
+#include "report/internal_check.h"
 #include "stamp/stamp_image.h"
 #include "tools/corvane/exit_status.h"
-#include "tools/corvane/internal_check.h"
 #include "tools/version.h"
 
 namespace corvane {
@@ -20,16 +20,19 @@ namespace corvane {
 namespace {
 
 // The messages below are fixed texts that scripts match; like those of
-// stamp/stamp_image.cpp they must not be corrected.
-command_check refuse(const char* message)
+// stamp/step_messages.cpp they must not be corrected.
+command_check refuse(const char* message, unsigned value = 0, bool echoed = false,
+                     unsigned second = 0)
 {
-    put(stdout, message);
-    return command_check::refused;
+    return {command_verdict::refused, echoed, message, {value, second}, {}};
 }
+
+// The version text has exactly four digits after its third dot.
+constexpr internal_check version_digits = {"(dot[3]-dot[2]-1)==4", 101};
 
 } // namespace
 
-command_check check_command_line(std::span<char* const> args, stamp_request& request)
+command_check check_command_line(std::span<char* const> args) noexcept
 {
     if (args.size() > 9 || args.size() < 2)
         return refuse(
@@ -62,64 +65,69 @@ command_check check_command_line(std::span<char* const> args, stamp_request& req
         return refuse("cmd need option(device_id):-i \n");
     // A missing device id reads as 0 and so fails the family rule.
     if (const std::uint16_t id = device_id_from_digits(word(8).value_or(""));
-        !device_id_in_family(id)) {
-        print(stdout, "error: device id number [0x%x] wrong, should be 0x9xxx or 0x8xxx!\n",
-              unsigned{id});
-        return command_check::refused;
-    }
+        !device_id_in_family(id))
+        return refuse("error: device id number [0x%x] wrong, should be 0x9xxx or 0x8xxx!\n", id);
 
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        print(stdout, "argv[%d]:", static_cast<int>(i));
-        put(stdout, args[i]);
-        put(stdout, "\n");
-    }
-
+    // The rest is checked after the echo.
     const std::optional<image_version> version = parse_version_text(*word(6));
     if (!version)
-        return command_check::bad_version;
+        return {command_verdict::bad_version, true, nullptr, {0, 0}, {}};
     const std::uint32_t image_size = image_size_from_kb(size_kb);
     const std::uint16_t device_id = device_id_from_digits(*word(8));
-    if (!device_id_accepted(device_id)) {
-        print(stdout, "error: device id number [0x%x] wrong, should be 0x9470 or 0x8640!\n",
-              unsigned{device_id});
-        return command_check::refused;
-    }
-    if (!image_size_supported(image_size)) {
-        print(stdout, "input size [0x%x] is not supported,it must be devided by %d bytes!\n",
-              unsigned{image_size}, static_cast<int>(image_size_unit));
-        return command_check::refused;
-    }
-    request = {kind, *version, image_size, device_id};
-    return command_check::accepted;
+    if (!device_id_accepted(device_id))
+        return refuse("error: device id number [0x%x] wrong, should be 0x9470 or 0x8640!\n",
+                      device_id, true);
+    if (!image_size_supported(image_size))
+        return refuse("input size [0x%x] is not supported,it must be devided by %u bytes!\n",
+                      image_size, true, image_size_unit);
+    return {
+        command_verdict::accepted, true, nullptr, {0, 0}, {kind, *version, image_size, device_id}};
 }
 
 namespace {
 
-int stamp(std::span<char* const> args)
+int stamp(std::span<char* const> args, report_streams& streams)
 {
-    print(stdout, "Hello Corvane %u.%u.%u.%u\n", tool_version[0], tool_version[1], tool_version[2],
-          tool_version[3]);
-    stamp_request request{};
-    switch (check_command_line(args, request)) {
-    case command_check::accepted:
+    const command_check check = check_command_line(args);
+    // The image is claimed before a byte is printed, so that the run knows
+    // which of its standard streams are the image, and leaves them out.
+    image_run run;
+    step_failure claimed;
+    if (check.verdict == command_verdict::accepted) {
+        run.file_name = check.request.kind->file_name;
+        claimed = claim_image(run);
+    }
+    streams = run.streams;
+
+    print(streams.out, "Hello Corvane %u.%u.%u.%u\n", tool_version[0], tool_version[1],
+          tool_version[2], tool_version[3]);
+    for (std::size_t i = 0; check.echoed && i < args.size(); ++i) {
+        print(streams.out, "argv[%d]:", static_cast<int>(i));
+        put(streams.out, args[i]);
+        put(streams.out, "\n");
+    }
+    switch (check.verdict) {
+    case command_verdict::accepted:
         break;
-    case command_check::refused:
+    case command_verdict::refused:
+        print(streams.out, check.message, check.values[0], check.values[1]);
         return exit_bad_arguments;
-    case command_check::bad_version:
-        internal_check_failed(version_digits);
+    case command_verdict::bad_version:
+        print_internal_check(streams, version_digits);
+        return exit_internal_check;
     }
 
+    const stamp_request& request = check.request;
     image_header header{};
     build_image_header(header, request.kind->type_code, request.version, request.image_size,
                        request.device_id);
-
-    switch (stamp_image(request.kind->file_name, request.image_size, header)) {
+    switch (stamp_image(run, claimed, request.image_size, header)) {
     case stamp_result::stamped:
         return exit_stamped;
     case stamp_result::failed:
         return exit_stamp_failed;
-    case stamp_result::length_mismatch:
-        internal_check_failed(padded_length);
+    case stamp_result::internal_check:
+        return exit_internal_check;
     }
     return exit_stamp_failed;
 }
@@ -128,8 +136,9 @@ int stamp(std::span<char* const> args)
 
 int run_corvane(std::span<char* const> args)
 {
-    const int status = stamp(args);
-    if (!finish_standard_output("corvane") && status == exit_stamped)
+    report_streams streams;
+    const int status = stamp(args, streams);
+    if (!finish_standard_output("corvane", streams) && status == exit_stamped)
         return exit_stamp_failed;
     return status;
 }

@@ -16,20 +16,29 @@ struct stamp_request {
     std::uint16_t device_id;
 };
 
-enum class command_check {
+enum class command_verdict {
     accepted,
-    refused,     // its message has been printed
-    bad_version, // the version text fails its internal check, which ends the process
+    refused,     // by a check with its own message
+    bad_version, // the version text fails its internal check
 };
 
-// The argument checks in their fixed order, after the greeting: prints the
-// message of the first check that fails, or the argument echo, and fills
-// `request` when every check passes. Touches no file.
-[[nodiscard]] command_check check_command_line(std::span<char* const> args, stamp_request& request);
+// The checks of the command line in their fixed order, made before anything is printed: what the
+// words ask for, or the first check they fail and the text that says so.
+struct command_check {
+    command_verdict verdict = command_verdict::refused;
+    bool echoed = false;           // the words passed the checks that come before their echo
+    const char* message = nullptr; // a refusal's fixed text, a printf format of `values`
+    unsigned values[2] = {0, 0};
+    stamp_request request{};
+};
+
+// Touches no file and prints nothing.
+[[nodiscard]] command_check check_command_line(std::span<char* const> args) noexcept;
 
 // One run of the tool over the argument vector (program path included):
-// greeting, argument checks, header record, stamping. Returns the process
-// exit status; a report that could not be written fails a stamped run.
+// argument checks, the claim on the image, greeting, echo, stamping. Returns
+// the process exit status; a report that could not be written fails a
+// stamped run.
 [[nodiscard]] int run_corvane(std::span<char* const> args);
 
 } // namespace corvane

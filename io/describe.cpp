@@ -1,0 +1,37 @@
+#include <algorithm>
+#include <cstdio>
+
+#include "io/image_file.h"
+#include "io/platform.h"
+
+namespace corvane {
+
+std::string_view describe(const io_status& status, std::span<char> buffer) noexcept
+{
+    switch (status.error) {
+    case io_error::none:
+        return "";
+    case io_error::system:
+        return system_message(status.system_error, buffer);
+    case io_error::not_regular_file:
+        return "not a regular file";
+    case io_error::pseudo_file_system:
+        return "not a stored file (a pseudo file system)";
+    case io_error::file_system_unknown: {
+        char words[256];
+        const std::string_view why = system_message(status.system_error, words);
+        const int n =
+            std::snprintf(buffer.data(), buffer.size(), "cannot tell its file system: %.*s",
+                          static_cast<int>(why.size()), why.data());
+        return {buffer.data(),
+                n > 0 ? std::min(static_cast<std::size_t>(n), buffer.size() - 1) : 0};
+    }
+    case io_error::locked:
+        return "locked by another process, which may be stamping it";
+    case io_error::ended:
+        return "shorter than when it was measured";
+    }
+    return "";
+}
+
+} // namespace corvane

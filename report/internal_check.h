@@ -1,0 +1,20 @@
+#pragma once
+
+#include "io/standard_streams.h"
+
+namespace corvane {
+
+// A broken internal invariant, with the place its message has always named: scripts match the
+// whole line "Assertion failed: EXPR, file driver.cpp, line N", so the place is a fixed value
+// that does not move when the code is edited.
+struct internal_check {
+    const char* expression;
+    int line;
+};
+
+// Writes the check's line on standard error, once standard output has let out what it holds, so
+// that a log of both streams shows it after the last progress line. The caller ends the run with
+// its internal-check status and does not touch the file again.
+void print_internal_check(const report_streams& streams, const internal_check& check) noexcept;
+
+} // namespace corvane
