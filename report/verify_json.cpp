@@ -27,12 +27,15 @@ std::string hex_bytes(std::string_view bytes)
     return hex;
 }
 
-std::string hex_number(unsigned value)
+std::string hex_number(const char* format, unsigned value)
 {
     char text[16];
-    std::snprintf(text, sizeof text, "0x%04x", value);
+    std::snprintf(text, sizeof text, format, value);
     return text;
 }
+
+// A checksum as the reports print it, for tools that cannot turn a number into hex: "5C9AF745".
+json crc_hex(std::uint32_t crc) { return hex_number("%08X", crc); }
 
 bool valid_utf8(std::string_view text)
 {
@@ -58,7 +61,7 @@ json header_object(const image_header& header)
         {"version_text", version_word(v) ? json(*version_word(v)) : json(nullptr)},
         {"size", header_size(header)},
         {"device_id", header_device_id(header)},
-        {"device_id_hex", hex_number(header_device_id(header))},
+        {"device_id_hex", hex_number("0x%04x", header_device_id(header))},
         {"reserved", hex_bytes({reinterpret_cast<const char*>(&b[header_field::reserved]),
                                 header_field::crc - header_field::reserved})},
         {"crc", header_crc(header)},
@@ -88,7 +91,9 @@ json file_object(const checked_file& file)
     object["length"] = check.read ? json(check.state.length) : json(nullptr);
     object["header"] = has_header ? header_object(check.header) : json(nullptr);
     object["stored_crc"] = has_header ? json(header_crc(check.header)) : json(nullptr);
+    object["stored_crc_hex"] = has_header ? crc_hex(header_crc(check.header)) : json(nullptr);
     object["computed_crc"] = check.read ? json(check.computed_crc) : json(nullptr);
+    object["computed_crc_hex"] = check.read ? crc_hex(check.computed_crc) : json(nullptr);
     return object;
 }
 

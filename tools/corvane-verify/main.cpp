@@ -36,6 +36,7 @@ int check_files(const verify_options& options, report_streams& streams)
 
     int status = exit_all_valid;
     bool first_report = true;
+    unsigned valid = 0, invalid = 0;
     for (const checked_file& file : checked) {
         const file_check& check = file.check;
         if (!check.read) {
@@ -43,8 +44,11 @@ int check_files(const verify_options& options, report_streams& streams)
             if (!options.quiet)
                 put(streams.err,
                     "corvane-verify: " + printable_name(file.name) + ": " + check.error + "\n");
-        } else if (!check.verdict.valid() && status == exit_all_valid) {
-            status = exit_some_invalid;
+        } else if (check.verdict.valid()) {
+            ++valid;
+        } else {
+            ++invalid;
+            status = status == exit_all_valid ? exit_some_invalid : status;
         }
         if (!options.quiet && !options.json && check.read) {
             if (!first_report)
@@ -55,6 +59,13 @@ int check_files(const verify_options& options, report_streams& streams)
     }
     if (options.json && !options.quiet)
         print_json_report(streams.out, checked);
+    // A run over several files ends with its count, for a reader of a long report.
+    if (!options.json && !options.quiet && checked.size() > 1) {
+        const auto files = static_cast<unsigned>(checked.size());
+        const unsigned errors = files - valid - invalid;
+        print(streams.out, "%s%u files: %u OK, %u INVALID, %u error%s\n", first_report ? "" : "\n",
+              files, valid, invalid, errors, errors == 1 ? "" : "s");
+    }
     return status;
 }
 
