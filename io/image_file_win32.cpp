@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 
 #include "io/image_file.h"
 #include "io/platform.h"
@@ -22,10 +23,23 @@ io_status failed(DWORD error)
     return {io_error::system, static_cast<int>(error)};
 }
 
-// Names arrive in UTF-8; Windows takes them in UTF-16.
+// Names arrive in UTF-8; Windows takes them in UTF-16. A path too long for the plain form
+// (MAX_PATH) is made absolute and given the \\?\ prefix, with which every file call takes paths
+// up to 32,767 characters, whatever the system's long-path setting.
 bool widen(const char* name, wchar_t (&wide)[32768])
 {
-    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name, -1, wide, 32768) != 0;
+    const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name, -1, wide, 32768);
+    if (length == 0)
+        return false;
+    if (length <= MAX_PATH - 12 || std::wcsncmp(wide, L"\\\\?\\", 4) == 0)
+        return true;
+    wchar_t full[32768];
+    const DWORD n = GetFullPathNameW(wide, 32768, full, nullptr);
+    if (n == 0 || n >= 32768 - 8)
+        return false;
+    const bool unc = std::wcsncmp(full, L"\\\\", 2) == 0; // \\server\share\...
+    std::swprintf(wide, 32768, unc ? L"\\\\?\\UNC%ls" : L"\\\\?\\%ls", unc ? full + 1 : full);
+    return true;
 }
 
 // The one place a file's identity is taken from a handle. Wine knows no volume for a handle it

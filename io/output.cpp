@@ -3,12 +3,16 @@
 #include <algorithm>
 #include <cstdarg>
 
+#include "io/platform.h"
+
 namespace corvane {
 
 void put(std::FILE* stream, std::string_view text) noexcept
 {
-    if (stream != nullptr)
-        std::fwrite(text.data(), 1, text.size(), stream);
+    if (stream == nullptr)
+        return;
+    const std::size_t shown = write_console(stream, text);
+    std::fwrite(text.data() + shown, 1, text.size() - shown, stream);
 }
 
 void print(std::FILE* stream, const char* format, ...) noexcept

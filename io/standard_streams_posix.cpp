@@ -32,4 +32,9 @@ bool set_streams_up() noexcept
     return true;
 }
 
+std::size_t write_console(std::FILE*, std::string_view) noexcept
+{
+    return 0; // a terminal takes the UTF-8 bytes as they are
+}
+
 } // namespace corvane

@@ -63,6 +63,7 @@ def kind_of(file):
 
 def make(file, words):
     layout = [w for w in words if w not in ('ro', '+a')]
+    os.makedirs(os.path.dirname(file) or '.', exist_ok=True)
     if words[0] in ('dir', 'fifo') or words[0].startswith('link:'):
         return {'dir': os.mkdir, 'fifo': os.mkfifo}.get(words[0], lambda f: os.symlink(words[0][5:], f))(file)
     with open(file, 'wb') as out:
