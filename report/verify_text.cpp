@@ -108,10 +108,7 @@ const char* kind_word(std::uint64_t type_code)
 
 std::string kind_words()
 {
-    std::string words;
-    for (const image_kind& kind : image_type_table)
-        words += (words.empty() ? "" : ", ") + std::string(kind.word);
-    return words;
+    return listed(image_type_table, "%s", [](const image_kind& k) { return k.word.data(); });
 }
 
 std::string device_id_words() { return device_ids("%x"); }

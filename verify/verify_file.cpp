@@ -46,6 +46,8 @@ file_check check_image_file(const char* path, crc_buffer& buffer, const expected
     image_file file;
     if (const io_status s = file.open(path, open_mode::read); !s.ok())
         return unreadable("cannot open", s);
+    // Which file it is, before the lock: one that a stamping run holds is still compared with the
+    // standard streams. Its state for the check is taken again once the lock is held.
     if (const io_status s = file.state(result.state); !s.ok())
         return unreadable("cannot examine", s);
     result.identified = true;
