@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 
 #include "tests/spawn.h"
 
@@ -52,47 +53,95 @@ lines split_words(const std::string& text)
     return words;
 }
 
-// A line that ends in " \" goes on on the next one; "$NAME = TEXT" names a text that $NAME then
-// stands for.
-std::vector<test_case> load(const std::string& table)
+// A table's lines as the cases read them: a line that ends in " \" goes on on the next one, and
+// the whole keeps the number of its first line, where a failing case says it stands.
+struct table_line {
+    int number;
+    std::string text;
+};
+std::vector<table_line> joined_lines(std::istream& in)
+{
+    std::vector<table_line> joined;
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        joined.push_back({number, line});
+        for (std::string more; joined.back().text.ends_with(" \\") && std::getline(in, more);
+             ++number) {
+            std::string& text = joined.back().text;
+            text.resize(text.size() - 1);
+            text += more.substr(more.find_first_not_of(' '));
+        }
+    }
+    return joined;
+}
+
+// Each $NAME in the line replaced by the text it names, but where it is only the start of a
+// longer word ($in does not stand in $input).
+std::string with_names(std::string line, const std::map<std::string, std::string>& named)
+{
+    for (const auto& [name, text] : named) {
+        for (std::size_t at = 0; (at = line.find(name, at)) != std::string::npos;) {
+            const char next = at + name.size() < line.size() ? line[at + name.size()] : ' ';
+            if (std::isalnum(static_cast<unsigned char>(next)) || next == '_') {
+                at += name.size();
+                continue;
+            }
+            line.replace(at, name.size(), text);
+            at += text.size();
+        }
+    }
+    return line;
+}
+
+// One part of a row: a head starts a case, a mark ("< = @ | . !") adds to the case before it.
+void add_part(std::vector<test_case>& cases, const std::string& where, const std::string& part)
+{
+    const char mark = part[0];
+    if (std::string_view("<=@|.!").find(mark) == std::string_view::npos) {
+        cases.push_back({where, split_words(part), {}, {}, {}, {}});
+        return;
+    }
+    const std::string text = part.substr(part.size() > 1 ? 2 : 1);
+    const std::string key = text.substr(0, text.find(' '));
+    const std::string rest = text.substr(std::min(key.size() + 1, text.size()));
+    test_case& c = cases.back();
+    if (mark == '<')
+        c.before[split_words(key).at(0)] = rest;
+    else if (mark == '=')
+        c.after[split_words(key).at(0)] = rest;
+    else if (mark == '@')
+        c.options[key] = rest;
+    else
+        c.parts[mark].push_back(text);
+}
+
+// The cases of a table: "$NAME = TEXT" names a text, "#" starts a comment, and any other line
+// holds parts behind " ;; ".
+std::vector<test_case> read_cases(std::istream& in, const std::string& table)
 {
     std::vector<test_case> cases;
     std::map<std::string, std::string> named;
-    std::ifstream in(fs::path(CORVANE_TESTS) / "cases" / table);
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        for (std::string more; line.ends_with(" \\") && std::getline(in, more); ++number)
-            line.resize(line.size() - 1), line += more.substr(more.find_first_not_of(' '));
-        if (const std::size_t is = line.find(" = "); line.starts_with('$')) {
-            named["$" + line.substr(1, is - 1)] = line.substr(is + 3);
+    for (const table_line& line : joined_lines(in)) {
+        if (const std::size_t is = line.text.find(" = "); line.text.starts_with('$')) {
+            named["$" + line.text.substr(1, is - 1)] = line.text.substr(is + 3);
             continue;
         }
-        for (const auto& [name, text] : named)
-            for (std::size_t at = 0; (at = line.find(name, at)) != std::string::npos;)
-                if (std::isalnum(static_cast<unsigned char>(line[at + name.size()])) ||
-                    line[at + name.size()] == '_')
-                    at += name.size();
-                else
-                    line.replace(at, name.size(), text), at += text.size();
-        for (std::size_t from = 0, to = 0; from < line.size() && line[0] != '#'; from = to + 4) {
-            to = std::min(line.find(" ;; ", from), line.size());
-            const std::string part = line.substr(from, to - from),
-                              text = part.substr(part.size() > 1 ? 2 : 1);
-            const std::string key = text.substr(0, text.find(' ')),
-                              rest = text.substr(std::min(key.size() + 1, text.size()));
-            if (from == 0 && std::string_view("<=@|.!").find(part[0]) == std::string_view::npos)
-                cases.push_back(
-                    {table + ":" + std::to_string(number), split_words(part), {}, {}, {}, {}});
-            else if (part[0] == '<' || part[0] == '=')
-                (part[0] == '<' ? cases.back().before
-                                : cases.back().after)[split_words(key).at(0)] = rest;
-            else if (part[0] == '@')
-                cases.back().options[key] = rest;
-            else
-                cases.back().parts[part[0]].push_back(text);
+        if (line.text.empty() || line.text.starts_with('#'))
+            continue;
+        const std::string text = with_names(line.text, named);
+        const std::string where = table + ":" + std::to_string(line.number);
+        for (std::size_t from = 0, to = 0; from < text.size(); from = to + 4) {
+            to = std::min(text.find(" ;; ", from), text.size());
+            add_part(cases, where, text.substr(from, to - from));
         }
     }
     return cases;
+}
+
+std::vector<test_case> load(const std::string& table)
+{
+    std::ifstream in(fs::path(CORVANE_TESTS) / "cases" / table);
+    return read_cases(in, table);
 }
 
 int run_quietly(const lines& argv, const fs::path& directory = "/")
@@ -137,18 +186,31 @@ lines read_lines(const fs::path& file)
     return found;
 }
 
-// The file's lines: `expected` exactly, or, `in_order`, in this order and the last one last.
+// The file's lines: `expected` exactly, or, `in_order`, in this order and the last one last. A
+// failure names the first line that is not as expected, what it should be, and all there is.
 void expect_lines(const lines& expected, const fs::path& file, bool in_order)
 {
     const lines found = read_lines(file);
-    std::size_t at = 0, k = 0;
-    for (; k < expected.size() && at < found.size(); ++at)
-        if (matches(expected[k], found[at]) && (k + 1 < expected.size() || at + 1 == found.size()))
-            ++k;
-        else if (!in_order)
-            break;
-    EXPECT_TRUE(k == expected.size() && at == found.size()) << file.filename() << " is\n"
-                                                            << ::testing::PrintToString(found);
+    std::string wrong;
+    if (!in_order) {
+        for (std::size_t at = 0; wrong.empty() && at < std::max(found.size(), expected.size());
+             ++at)
+            if (at >= found.size() || at >= expected.size() || !matches(expected[at], found[at]))
+                wrong = "line " + std::to_string(at + 1) + " is " +
+                        (at < found.size() ? "'" + found[at] + "'" : "missing") + ", " +
+                        (at < expected.size() ? "'" + expected[at] + "'" : "nothing") + " expected";
+    } else {
+        std::size_t k = 0;
+        for (std::size_t at = 0; k < expected.size() && at < found.size(); ++at)
+            if (matches(expected[k], found[at]) &&
+                (k + 1 < expected.size() || at + 1 == found.size()))
+                ++k;
+        if (k < expected.size())
+            wrong = "no line '" + expected[k] + "'" +
+                    (k > 0 ? " after '" + expected[k - 1] + "'" : "") +
+                    (k + 1 == expected.size() ? " at its end" : "");
+    }
+    EXPECT_EQ(wrong, "") << file.filename().string() << " is\n" << ::testing::PrintToString(found);
 }
 
 // The tools a case runs, by the words that name them: the built ones, or those of another build in
@@ -251,6 +313,7 @@ class Case : public ::testing::TestWithParam<test_case> {};
 TEST_P(Case, Runs)
 {
     const test_case& c = GetParam();
+    SCOPED_TRACE(c.where);
     bool windows = false;
     const auto tools = tools_for(c, windows);
     if (const std::string why = skip_reason(c, tools, windows); !why.empty())
@@ -289,9 +352,9 @@ TEST_P(Case, Runs)
         expect_lines(part['|'].empty() ? part['.'] : part['|'], root / "out", part['|'].empty());
     if (!c.options.contains("stderr"))
         expect_lines(part['!'], root / "err", false);
-    EXPECT_EQ(run_process({layout_command(c, true), work, (root / "check").string(), "/dev/null"}),
-              0)
-        << ::testing::PrintToString(read_lines(root / "check"));
+    const std::string check = (root / "check").string();
+    EXPECT_EQ(run_process({layout_command(c, true), work, "/dev/null", check}), 0)
+        << ::testing::PrintToString(read_lines(check));
     std::set<fs::path> named; // the case's files, or the folders they are in
     for (const auto* files : {&c.before, &c.after})
         for (const auto& [file, layout] : *files)
@@ -299,6 +362,26 @@ TEST_P(Case, Runs)
     for (const auto& entry : fs::directory_iterator(work))
         EXPECT_TRUE(named.contains(entry.path().filename()))
             << entry.path().filename() << " appeared";
+}
+
+// How a table reads: names stand for their text, a row goes on over lines ending in " \\" and is
+// where its first line is, its parts go by their marks.
+TEST(CaseTable, ReadsRows)
+{
+    std::istringstream table(
+        "# a comment\n$in = < a.bin hex:00\n"
+        "one 0 $ corvane -t 'x y' ;; $in ;; | out \\\n  ;; ! err ;; @ stdout closed\n"
+        "$input = never\ntwo 2 $ $in_put $input\n. first\n. second\n");
+    const std::vector<test_case> cases = read_cases(table, "t");
+    ASSERT_EQ(cases.size(), 2u);
+    EXPECT_EQ(cases[0].where, "t:3");
+    EXPECT_EQ(cases[0].head, (lines{"one", "0", "$", "corvane", "-t", "x y"}));
+    EXPECT_EQ(cases[0].before, (std::map<std::string, std::string>{{"a.bin", "hex:00"}}));
+    EXPECT_EQ(cases[0].parts, (std::map<char, lines>{{'|', {"out"}}, {'!', {"err"}}}));
+    EXPECT_EQ(cases[0].options.at("stdout"), "closed");
+    EXPECT_EQ(cases[1].where, "t:6");
+    EXPECT_EQ(cases[1].head, (lines{"two", "2", "$", "$in_put", "never"}));
+    EXPECT_EQ(cases[1].parts.at('.'), (lines{"first", "second"}));
 }
 
 std::string case_name(const ::testing::TestParamInfo<test_case>& info)

@@ -83,8 +83,12 @@ def differs(file, words):
     with open(file, 'rb') as found:
         for offset, chunk, length in pieces(layout):
             found.seek(offset)
-            if chunk and found.read(length) != chunk:
-                return f'{file} differs in bytes {offset} to {offset + length - 1}'
+            got = found.read(length) if chunk else None
+            if got is not None and got != chunk:
+                at = next((i for i, (a, b) in enumerate(zip(got, chunk)) if a != b), len(got))
+                if at == len(got):
+                    return f'{file} ends at byte {offset + at}, {offset + length} bytes expected'
+                return f'{file}: byte {offset + at} is {got[at]:02x}, {chunk[at]:02x} expected'
         found.seek(0, os.SEEK_END)
         return None if found.tell() == offset + length else f'{file} is {found.tell()} bytes long, not {offset + length}'
 

@@ -1,5 +1,5 @@
-// Runs a program with an argument vector, no shell between, and waits for it: the one piece of
-// the case runner that depends on the platform. It runs in this process's environment.
+// Runs a program with an argument vector, no shell between, and waits for it, in this process's
+// environment: POSIX spawning, as the case runner's folders (mkdtemp) and its setenv are POSIX too.
 #pragma once
 
 #include <filesystem>
