@@ -37,10 +37,16 @@ function(corvane_add_image target)
     string(JOIN ", " ids ${CORVANE_DEVICE_IDS})
     message(FATAL_ERROR "${rule}: DEVICE_ID '${arg_DEVICE_ID}' is not one of ${ids}")
   endif()
-  # The header's size field holds 4 GiB less 2 KB at most; corvane would wrap a larger size.
-  if(NOT "${arg_SIZE}" STREQUAL "" AND NOT (arg_SIZE MATCHES "^[1-9][0-9]*[02468]$|^[2468]$"
-                                           AND arg_SIZE LESS 4194304))
-    message(FATAL_ERROR "${rule}: SIZE '${arg_SIZE}' is not an even number of KB from 2 to 4194302")
+  # Whole units, up to what the header's 32-bit size field holds; corvane would wrap a larger size.
+  math(EXPR unit_kb "${CORVANE_SIZE_UNIT} / 1024")
+  if(NOT "${arg_SIZE}" STREQUAL "")
+    if(arg_SIZE MATCHES "^[1-9][0-9]*$" AND arg_SIZE LESS_EQUAL CORVANE_SIZE_KB_MOST)
+      math(EXPR off_the_unit "${arg_SIZE} % ${unit_kb}")
+    endif()
+    if(NOT off_the_unit STREQUAL "0")
+      message(FATAL_ERROR "${rule}: SIZE '${arg_SIZE}' is not a whole number of ${unit_kb} KB from "
+                          "${unit_kb} to ${CORVANE_SIZE_KB_MOST}")
+    endif()
   endif()
   if(NOT TARGET Corvane::corvane-verify)
     message(FATAL_ERROR "${rule}: this Corvane was built without corvane-verify (nlohmann-json), "
@@ -63,6 +69,7 @@ function(corvane_add_image target)
             -DCORVANE_VERIFY=$<TARGET_FILE:Corvane::corvane-verify> -DKIND=${arg_KIND}
             -DFILE_NAME=${file_name} -DINPUT=${input} -DVERSION=${arg_VERSION}
             -DDEVICE_ID=${arg_DEVICE_ID} -DSIZE=${arg_SIZE} -DOUTPUT=${output} -DWORK=${work}
+            -DHEADER_DISTANCE=${CORVANE_HEADER_DISTANCE} -DSIZE_UNIT=${CORVANE_SIZE_UNIT}
             -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/CorvaneStampImage.cmake
     DEPENDS ${input} ${work}.words ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/CorvaneStampImage.cmake
             Corvane::corvane Corvane::corvane-verify

@@ -1,6 +1,7 @@
 # Makes one image for corvane_add_image(), when the build runs it as
 #   cmake -DCORVANE=... -DCORVANE_VERIFY=... -DKIND=... -DFILE_NAME=... -DINPUT=... -DVERSION=...
-#         -DDEVICE_ID=... -DSIZE=... -DOUTPUT=... -DWORK=... -P CorvaneStampImage.cmake
+#         -DDEVICE_ID=... -DSIZE=... -DOUTPUT=... -DWORK=... -DHEADER_DISTANCE=... -DSIZE_UNIT=...
+#         -P CorvaneStampImage.cmake
 # corvane works in place on a file of a fixed name in its current directory, so the input is
 # copied into a folder of this image's own under that name, stamped there, checked there with the
 # same words, and only then put at OUTPUT: written beside it and renamed, so that OUTPUT is never
@@ -9,9 +10,9 @@ cmake_minimum_required(VERSION 3.20)
 file(REMOVE ${OUTPUT})
 file(SIZE ${INPUT} length)
 if(SIZE STREQUAL "")
-  math(EXPR SIZE "(${length} + 72 + 2047) / 2048 * 2")
+  math(EXPR SIZE "(${length} + ${HEADER_DISTANCE} + ${SIZE_UNIT} - 1) / ${SIZE_UNIT} * ${SIZE_UNIT} / 1024")
 endif()
-math(EXPR room "${SIZE} * 1024 - 72")
+math(EXPR room "${SIZE} * 1024 - ${HEADER_DISTANCE}")
 if(length GREATER room)
   message(FATAL_ERROR "${INPUT} is ${length} bytes long; a ${SIZE} KB image holds ${room} bytes "
                       "before its header, and nothing is stamped over")

@@ -1,6 +1,8 @@
 # Each folder uses only itself and the folders listed after it, so that the tools sit on top and
-# the image format, which knows no file and no console, at the bottom. Checked when the build is
-# configured: an include that points up stops it.
+# the image format, which knows no file and no console, at the bottom. A test of the suite, which
+# fails on an include that points up:
+#   cmake -DSOURCE=<the source tree> -P cmake/layers.cmake
+cmake_minimum_required(VERSION 3.20)
 set(corvane_layers
   "tools/corvane: tools/corvane stamp report io image"
   "tools/corvane-verify: tools/corvane-verify verify report io image"
@@ -13,7 +15,7 @@ foreach(layer ${corvane_layers})
   string(REGEX MATCH "^[^:]+" folder "${layer}")
   string(REGEX REPLACE "^[^:]+: " "" allowed "${layer}")
   separate_arguments(allowed)
-  file(GLOB sources ${PROJECT_SOURCE_DIR}/${folder}/*.h ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
+  file(GLOB sources ${SOURCE}/${folder}/*.h ${SOURCE}/${folder}/*.cpp)
   foreach(source ${sources})
     file(STRINGS ${source} includes REGEX "^#include \"")
     foreach(include ${includes})

@@ -4,7 +4,6 @@
 # rules (share/corvane/corvane.mk) and the bash completions. The package's files stand in the
 # build tree as they are installed.
 include(CMakePackageConfigHelpers)
-include(cmake/rules.cmake)
 set(package_dir ${CMAKE_INSTALL_LIBDIR}/cmake/Corvane)
 set(package_files)
 foreach(module CorvaneConfig CorvaneImage CorvaneStampImage)

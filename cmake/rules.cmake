@@ -1,53 +1,169 @@
-# The kinds, their file names and the accepted device ids, read from the tables in image/ that the
-# tools themselves use, for what sits around the tools: the CMake package, the Make rules and the
-# shell completions. So there is one place each rule is written, and nothing here can drift from
-# the tools.
-file(READ ${PROJECT_SOURCE_DIR}/image/image_kinds.h kinds_text)
-string(REGEX MATCHALL "{\"[a-z]+\", [0-9]+, \"[a-z.]+\"}" kind_entries "${kinds_text}")
-set(CORVANE_KINDS)
-set(CORVANE_KIND_FILES)
-foreach(entry ${kind_entries})
-  string(REGEX MATCH "{\"([a-z]+)\", [0-9]+, \"([a-z.]+)\"}" entry "${entry}")
-  list(APPEND CORVANE_KINDS ${CMAKE_MATCH_1})
-  list(APPEND CORVANE_KIND_FILES ${CMAKE_MATCH_2})
-endforeach()
-file(READ ${PROJECT_SOURCE_DIR}/image/image_rules.h rules_text)
-string(REGEX MATCH "accepted_device_ids = {[^}]*}" ids_text "${rules_text}")
-# As -i takes them: the digits of the hexadecimal value, 0x8640 as 8640.
-string(REGEX MATCHALL "0x[0-9A-Fa-f]+" CORVANE_DEVICE_IDS "${ids_text}")
-list(TRANSFORM CORVANE_DEVICE_IDS REPLACE "^0x" "")
-if(NOT CORVANE_KINDS OR NOT CORVANE_DEVICE_IDS)
-  message(FATAL_ERROR "cmake/rules.cmake no longer finds the kinds in image/image_kinds.h or the "
-                      "accepted device ids in image/image_rules.h: read them as those files write them")
+# Reads the image rules of image/image_rules.txt (the kinds, their type codes and files, the
+# accepted device ids, the header's distance from the end, the size unit and the version's form)
+# and writes them out for whatever uses them, so that each is written once:
+#   generated/image/rule_values.h              the tools' code (image/image_kinds.h, image_rules.h)
+#   CorvaneRules.cmake                         the CMake package
+#   share/corvane/corvane.mk                   Make
+#   share/bash-completion/completions/TOOL     bash
+# A line it cannot read, or a rule given twice or not at all, stops the configure.
+# In a build it writes into the build tree; as a script, into OUT:
+#   cmake -DRULES=<a rules file> -DOUT=<folder> -P cmake/rules.cmake
+if(CMAKE_SCRIPT_MODE_FILE)
+  cmake_minimum_required(VERSION 3.20)
 endif()
-# The strict form of a version text that corvane(1) documents: one or two digits three times,
-# then four. corvane itself takes more (and stamps it), so a build checks the text first.
-set(CORVANE_VERSION_FORM "^[0-9][0-9]?\\.[0-9][0-9]?\\.[0-9][0-9]?\\.[0-9][0-9][0-9][0-9]$")
+get_filename_component(rules_source ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
+if(CMAKE_SCRIPT_MODE_FILE)
+  set(rules_file ${RULES})
+  set(rules_out ${OUT})
+else()
+  set(rules_file ${PROJECT_SOURCE_DIR}/image/image_rules.txt)
+  set(rules_out ${PROJECT_BINARY_DIR})
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${rules_file})
+endif()
+
+function(corvane_rules_refuse number line why)
+  message(FATAL_ERROR "${rules_file}:${number}: ${why}: ${line}")
+endfunction()
+
+set(CORVANE_KINDS)
+set(CORVANE_TYPE_CODES)
+set(CORVANE_KIND_FILES)
+set(CORVANE_DEVICE_IDS)
+set(number 0)
+file(STRINGS ${rules_file} rule_lines)
+foreach(line IN LISTS rule_lines)
+  math(EXPR number "${number} + 1")
+  if(line MATCHES "^(#.*)?$")
+    continue()
+  elseif(line MATCHES "^kind ([a-z][a-z0-9_]*) ([0-9]+) ([A-Za-z0-9_][A-Za-z0-9_.-]*)$")
+    if(CMAKE_MATCH_1 IN_LIST CORVANE_KINDS OR CMAKE_MATCH_2 IN_LIST CORVANE_TYPE_CODES
+       OR CMAKE_MATCH_3 IN_LIST CORVANE_KIND_FILES OR CMAKE_MATCH_2 GREATER 255)
+      corvane_rules_refuse(${number} "${line}" "a kind's word, type code (0 to 255) and file are its own")
+    endif()
+    list(APPEND CORVANE_KINDS ${CMAKE_MATCH_1})
+    list(APPEND CORVANE_TYPE_CODES ${CMAKE_MATCH_2})
+    list(APPEND CORVANE_KIND_FILES ${CMAKE_MATCH_3})
+  elseif(line MATCHES "^device_id ([89][0-9][0-9][0-9])$")
+    if(CMAKE_MATCH_1 IN_LIST CORVANE_DEVICE_IDS)
+      corvane_rules_refuse(${number} "${line}" "a device id listed twice")
+    endif()
+    list(APPEND CORVANE_DEVICE_IDS ${CMAKE_MATCH_1})
+  elseif(line MATCHES "^(header_distance|size_unit) ([1-9][0-9]*)$")
+    if(DEFINED rule_${CMAKE_MATCH_1})
+      corvane_rules_refuse(${number} "${line}" "given twice")
+    endif()
+    set(rule_${CMAKE_MATCH_1} ${CMAKE_MATCH_2})
+  elseif(line MATCHES "^version_fields(( [1-9](-[1-9])?)+)$")
+    if(DEFINED rule_version_fields)
+      corvane_rules_refuse(${number} "${line}" "given twice")
+    endif()
+    string(STRIP "${CMAKE_MATCH_1}" rule_version_fields)
+    separate_arguments(rule_version_fields)
+  else()
+    corvane_rules_refuse(${number} "${line}" "not a rule")
+  endif()
+endforeach()
+foreach(rule CORVANE_KINDS CORVANE_DEVICE_IDS rule_header_distance rule_size_unit rule_version_fields)
+  if(NOT ${rule})
+    string(REGEX REPLACE "^(CORVANE_|rule_)" "" rule ${rule})
+    message(FATAL_ERROR "${rules_file}: no ${rule}")
+  endif()
+endforeach()
+math(EXPR unit_off_kb "${rule_size_unit} % 1024")
+if(NOT unit_off_kb EQUAL 0)
+  message(FATAL_ERROR "${rules_file}: size_unit ${rule_size_unit} is not a whole number of KB")
+endif()
+
+# The version's form as an extended regular expression, which CMake, grep -E and bash all read:
+# one or two digits as [0-9][0-9]?, four as [0-9][0-9][0-9][0-9].
+set(CORVANE_VERSION_FORM "^")
+set(cpp_version_fields)
+foreach(field IN LISTS rule_version_fields)
+  string(REGEX MATCH "^([1-9])-?([1-9]?)$" field "${field}")
+  set(least ${CMAKE_MATCH_1})
+  set(most ${CMAKE_MATCH_2})
+  if(NOT most)
+    set(most ${least})
+  endif()
+  if(NOT CORVANE_VERSION_FORM STREQUAL "^")
+    string(APPEND CORVANE_VERSION_FORM "\\.")
+  endif()
+  foreach(digit RANGE 1 ${most})
+    string(APPEND CORVANE_VERSION_FORM "[0-9]")
+    if(digit GREATER least)
+      string(APPEND CORVANE_VERSION_FORM "?")
+    endif()
+  endforeach()
+  list(APPEND cpp_version_fields "{${least}, ${most}}")
+endforeach()
+string(JOIN ", " cpp_version_fields ${cpp_version_fields})
+string(APPEND CORVANE_VERSION_FORM "$")
+# 32 bits of size field, in whole units: 4194302 KB at most for units of 2 KB.
+math(EXPR CORVANE_SIZE_KB_MOST "(4294967296 - ${rule_size_unit}) / 1024")
+set(CORVANE_HEADER_DISTANCE ${rule_header_distance})
+set(CORVANE_SIZE_UNIT ${rule_size_unit})
+
+set(generated "Written by cmake/rules.cmake from image/image_rules.txt: edit the rules there")
+set(cpp_kinds)
+foreach(word code file IN ZIP_LISTS CORVANE_KINDS CORVANE_TYPE_CODES CORVANE_KIND_FILES)
+  string(APPEND cpp_kinds "    {\"${word}\", ${code}, \"${file}\"},\n")
+endforeach()
+list(TRANSFORM CORVANE_DEVICE_IDS PREPEND "0x" OUTPUT_VARIABLE cpp_ids)
+string(JOIN ", " cpp_ids ${cpp_ids})
+file(CONFIGURE OUTPUT ${rules_out}/generated/image/rule_values.h @ONLY CONTENT
+"// ${generated}.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace corvane::rule_values {
+
+struct kind {
+    const char* word;
+    std::uint8_t type_code;
+    const char* file_name;
+};
+inline constexpr kind kinds[] = {
+${cpp_kinds}};
+inline constexpr std::uint16_t device_ids[] = {${cpp_ids}};
+inline constexpr std::size_t header_distance = ${rule_header_distance};
+inline constexpr std::uint32_t size_unit = ${rule_size_unit};
+inline constexpr unsigned version_fields[][2] = {${cpp_version_fields}};
+
+} // namespace corvane::rule_values
+")
 
 string(JOIN " " CORVANE_KIND_WORDS ${CORVANE_KINDS})
-string(JOIN " " CORVANE_KIND_FILE_WORDS ${CORVANE_KIND_FILES})
 string(JOIN " " CORVANE_DEVICE_ID_WORDS ${CORVANE_DEVICE_IDS})
-set(generated "Generated from Corvane's image/image_kinds.h and image/image_rules.h")
-file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/CorvaneRules.cmake @ONLY CONTENT
+string(JOIN " " kind_files ${CORVANE_KIND_FILES})
+file(CONFIGURE OUTPUT ${rules_out}/CorvaneRules.cmake @ONLY CONTENT
 "# ${generated}.
 set(CORVANE_KINDS ${CORVANE_KIND_WORDS})
-set(CORVANE_KIND_FILES ${CORVANE_KIND_FILE_WORDS})
+set(CORVANE_KIND_FILES ${kind_files})
 set(CORVANE_DEVICE_IDS ${CORVANE_DEVICE_ID_WORDS})
 set(CORVANE_VERSION_FORM [=[${CORVANE_VERSION_FORM}]=])
+set(CORVANE_HEADER_DISTANCE ${rule_header_distance})
+set(CORVANE_SIZE_UNIT ${rule_size_unit})
+set(CORVANE_SIZE_KB_MOST ${CORVANE_SIZE_KB_MOST})
 ")
 set(make_files)
 foreach(kind file IN ZIP_LISTS CORVANE_KINDS CORVANE_KIND_FILES)
   string(APPEND make_files "corvane_file_${kind} := ${file}\n")
 endforeach()
 string(REPLACE "$" "$$" make_version_form "${CORVANE_VERSION_FORM}")
-file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/share/corvane/corvane.mk @ONLY CONTENT
+file(CONFIGURE OUTPUT ${rules_out}/share/corvane/corvane.mk @ONLY CONTENT
 "# ${generated}:
-# the kinds, the fixed file name of each, the accepted device ids (as corvane -i takes them), and
-# the strict form of a version text (an extended regular expression).
+# the kinds, the fixed file name of each, the accepted device ids (as corvane -i takes them), the
+# strict form of a version text (an extended regular expression), the header's distance from the
+# end of an image and the unit of an image's size, in bytes.
 corvane_kinds := ${CORVANE_KIND_WORDS}
 ${make_files}corvane_device_ids := ${CORVANE_DEVICE_ID_WORDS}
 corvane_version_form := ${make_version_form}
+corvane_header_distance := ${rule_header_distance}
+corvane_size_unit := ${rule_size_unit}
 ")
 foreach(tool corvane corvane-verify)
-  configure_file(packaging/completions/${tool}.in ${PROJECT_BINARY_DIR}/share/bash-completion/completions/${tool} @ONLY)
+  configure_file(${rules_source}/packaging/completions/${tool}.in
+                 ${rules_out}/share/bash-completion/completions/${tool} @ONLY)
 endforeach()

@@ -6,6 +6,8 @@
 #include <span>
 #include <string_view>
 
+#include "image/rule_values.h"
+
 namespace corvane {
 
 // The 64-byte header that every stamped image carries 72 bytes before its end.
@@ -38,9 +40,10 @@ static_assert(header_field::reserved == header_field::device_id + 2);
 static_assert(header_field::crc == header_field::reserved + 40);
 static_assert(header_field::crc + 4 == image_header_size);
 
-// The header starts this many bytes before the end of the image; the 8 bytes
-// after it belong to the image, not to the header, and no header write touches them.
-inline constexpr std::size_t header_distance_from_end = 72;
+// The header starts this many bytes before the end of the image (image/image_rules.txt); the 8
+// bytes after it belong to the image, not to the header, and no header write touches them.
+inline constexpr std::size_t header_distance_from_end = rule_values::header_distance;
+static_assert(header_distance_from_end == image_header_size + 8);
 
 // Fills a record the caller has cleared: signature, type, version, size and
 // device id at their offsets, CRC 0, everything else left zero.

@@ -19,4 +19,12 @@ const image_kind* kind_of_type_code(std::uint8_t type_code) noexcept
     return kind == image_type_table.end() ? nullptr : kind;
 }
 
+std::string kind_words()
+{
+    std::string words;
+    for (const image_kind& kind : image_type_table)
+        words.append(words.empty() ? "" : ", ").append(kind.word);
+    return words;
+}
+
 } // namespace corvane

@@ -2,7 +2,11 @@
 
 #include <array>
 #include <cstdint>
+#include <iterator>
+#include <string>
 #include <string_view>
+
+#include "image/rule_values.h"
 
 namespace corvane {
 
@@ -14,20 +18,22 @@ struct image_kind {
     const char* file_name;
 };
 
-// Type code 1 belongs to no kind.
-inline constexpr std::array<image_kind, 6> image_type_table = {{
-    {"hbainfo", 0, "hbainfo.bin"},
-    {"bios", 2, "bios.bin"},
-    {"firmware", 3, "firmware.bin"},
-    {"uboot", 4, "fwloader.bin"},
-    {"hba", 5, "hba.txt"},
-    {"desc", 6, "desc.txt"},
-}};
+// The kinds as image/image_rules.txt lists them.
+inline constexpr auto image_type_table = [] {
+    std::array<image_kind, std::size(rule_values::kinds)> table{};
+    for (std::size_t i = 0; i < table.size(); ++i)
+        table[i] = {rule_values::kinds[i].word, rule_values::kinds[i].type_code,
+                    rule_values::kinds[i].file_name};
+    return table;
+}();
 
 // The kind whose word equals `word` exactly (case-sensitive), or null.
 [[nodiscard]] const image_kind* find_image_kind(std::string_view word) noexcept;
 
 // The kind a header's type code names, or null.
 [[nodiscard]] const image_kind* kind_of_type_code(std::uint8_t type_code) noexcept;
+
+// The kinds' words as -t takes them: "hbainfo, bios, firmware, uboot, hba, desc".
+[[nodiscard]] std::string kind_words();
 
 } // namespace corvane

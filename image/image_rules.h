@@ -1,7 +1,11 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <string>
+
+#include "image/rule_values.h"
 
 namespace corvane {
 
@@ -9,7 +13,7 @@ namespace corvane {
 // units, and a device id the controllers accept.
 
 // An image's length is a whole number of 2048-byte units.
-inline constexpr std::uint32_t image_size_unit = 2048;
+inline constexpr std::uint32_t image_size_unit = rule_values::size_unit;
 [[nodiscard]] constexpr bool image_size_supported(std::uint64_t image_size) noexcept
 {
     return image_size % image_size_unit == 0;
@@ -21,9 +25,8 @@ inline constexpr std::uint32_t image_size_unit = 2048;
     return device_id >= 0x8000;
 }
 
-// The ids an image may be built for.
-inline constexpr std::array<std::uint16_t, 5> accepted_device_ids = {0x8640, 0x9470, 0x9310, 0x9340,
-                                                                     0x9356};
+// The ids an image may be built for, as image/image_rules.txt lists them.
+inline constexpr std::array accepted_device_ids = std::to_array(rule_values::device_ids);
 [[nodiscard]] constexpr bool device_id_accepted(std::uint16_t device_id) noexcept
 {
     for (const std::uint16_t id : accepted_device_ids)
@@ -31,6 +34,11 @@ inline constexpr std::array<std::uint16_t, 5> accepted_device_ids = {0x8640, 0x9
             return true;
     return false;
 }
-static_assert(device_id_accepted(0x9356) && !device_id_accepted(0x8000));
+static_assert(device_id_accepted(accepted_device_ids.back()) && !device_id_accepted(0x8000));
+static_assert(std::all_of(accepted_device_ids.begin(), accepted_device_ids.end(),
+                          device_id_in_family));
+
+// The accepted ids as -i takes them, their hexadecimal digits: "8640, 9470, 9310, 9340, 9356".
+[[nodiscard]] std::string device_id_words();
 
 } // namespace corvane

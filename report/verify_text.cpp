@@ -106,13 +106,6 @@ const char* kind_word(std::uint64_t type_code)
 
 } // namespace
 
-std::string kind_words()
-{
-    return listed(image_type_table, "%s", [](const image_kind& k) { return k.word.data(); });
-}
-
-std::string device_id_words() { return device_ids("%x"); }
-
 std::string version_numbers(const image_version& v)
 {
     return formatted("%u.%u.%u.%u.%u", unsigned{v[0]}, unsigned{v[1]}, unsigned{v[2]},

@@ -16,11 +16,6 @@ namespace corvane {
 // \n, \t, \x1b, \xc2\x9b); every other character as it is.
 [[nodiscard]] std::string printable_name(std::string_view name);
 
-// The kinds' words and the accepted device ids as -t and -i take them, from the tables both tools
-// read them by: "hbainfo, bios, firmware, uboot, hba, desc" and "8640, 9470, 9310, 9340, 9356".
-[[nodiscard]] std::string kind_words();
-[[nodiscard]] std::string device_id_words();
-
 // The five version bytes as the header report prints them: "1.0.0.21.1".
 [[nodiscard]] std::string version_numbers(const image_version& version);
 

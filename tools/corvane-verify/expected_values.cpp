@@ -37,7 +37,9 @@ bool read_expected_value(char option, const char* word, expected_image& expected
             return refuse("--size", word, "not a size of 1 KB or more");
         const std::uint32_t size = image_size_from_kb(size_kb);
         if (!image_size_supported(size))
-            return refuse("--size", word, "not a whole number of 2 KB");
+            return refuse("--size", word,
+                          "not a whole number of " + std::to_string(image_size_unit / 1024) +
+                              " KB");
         expected.size = size;
         return true;
     }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "image/crc_engine.h"
+#include "image/image_kinds.h"
 #include "io/output.h"
 #include "report/verify_text.h"
 #include "tools/corvane-verify/expected_values.h"

@@ -1,0 +1,33 @@
+# The image rules are written once: a kind added to image/image_rules.txt appears in the code's
+# table, the CMake package, the Make rules and both completions, and a line that cannot be read
+# stops the configure.
+#   cmake -DSOURCE=<the source tree> -DOUT=<a scratch folder> -P tests/rules_test.cmake
+cmake_minimum_required(VERSION 3.20)
+file(READ ${SOURCE}/image/image_rules.txt rules)
+file(WRITE ${OUT}/added.txt "${rules}kind bios2 7 bios_2.bin\n")
+execute_process(COMMAND ${CMAKE_COMMAND} -DRULES=${OUT}/added.txt -DOUT=${OUT}/added
+                        -P ${SOURCE}/cmake/rules.cmake RESULT_VARIABLE status)
+foreach(file_and_text IN ITEMS "generated/image/rule_values.h|{\"bios2\", 7, \"bios_2.bin\"}"
+        "CorvaneRules.cmake|set(CORVANE_KINDS hbainfo bios firmware uboot hba desc bios2)"
+        "CorvaneRules.cmake|hba.txt desc.txt bios_2.bin)" "share/corvane/corvane.mk|corvane_file_bios2 := bios_2.bin"
+        "share/bash-completion/completions/corvane|hba desc bios2"
+        "share/bash-completion/completions/corvane-verify|hba desc bios2")
+  string(REPLACE "|" ";" file_and_text "${file_and_text}")
+  list(GET file_and_text 0 file)
+  list(GET file_and_text 1 text)
+  file(READ ${OUT}/added/${file} written)
+  string(FIND "${written}" "${text}" at)
+  if(NOT status EQUAL 0 OR at EQUAL -1)
+    message(FATAL_ERROR "${file} does not hold '${text}' (status ${status}):\n${written}")
+  endif()
+endforeach()
+
+foreach(line IN ITEMS "kind bios 7 bios_2.bin" "kind Bios2 7 x.bin" "device_id 7999" "size_unit 2048"
+        "version_fields 1-2 x")
+  file(WRITE ${OUT}/wrong.txt "${rules}${line}\n")
+  execute_process(COMMAND ${CMAKE_COMMAND} -DRULES=${OUT}/wrong.txt -DOUT=${OUT}/wrong
+                          -P ${SOURCE}/cmake/rules.cmake RESULT_VARIABLE status ERROR_VARIABLE said)
+  if(status EQUAL 0 OR NOT said MATCHES "wrong.txt:[0-9]+: .*: ${line}")
+    message(FATAL_ERROR "'${line}' was taken (status ${status}): ${said}")
+  endif()
+endforeach()
