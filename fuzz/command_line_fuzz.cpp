@@ -12,7 +12,7 @@
 #include "image/arg_values.h"
 #include "image/image_header.h"
 #include "image/image_rules.h"
-#include "tools/corvane/driver.h"
+#include "tools/corvane/command_line.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

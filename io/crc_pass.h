@@ -8,10 +8,10 @@
 
 namespace corvane {
 
-// The work buffer of the file steps, owned by the entry point: the checksum
-// passes read the image straight into it, and the padding step fills it with
-// 0xFF and writes from it. One fixed size whatever the image size; the
-// checksum does not depend on it.
+// The work buffer of a checksum pass, the caller's (the stamping keeps one in
+// static storage, and its padding step writes 0xFF from it too; the checker
+// allocates one a run): a pass reads the image straight into it. One fixed
+// size whatever the image size; the checksum does not depend on it.
 inline constexpr std::size_t work_buffer_size = 256 * 1024;
 using crc_buffer = std::array<std::uint8_t, work_buffer_size>;
 

@@ -17,20 +17,30 @@ bool prepare_standard_streams(const char* tool) noexcept
     return false;
 }
 
-unsigned streams_on_file(const char* name, const file_identity* opened) noexcept
+standard_stream_files describe_standard_streams() noexcept
+{
+    standard_stream_files files;
+    for (const auto& [stream, file] :
+         {std::pair{stdout, &files.out}, std::pair{stderr, &files.err}})
+        file->described = identity_of(stream, file->regular, file->identity).ok();
+    return files;
+}
+
+unsigned streams_on_file(const standard_stream_files& streams, const char* name,
+                         const file_identity* opened) noexcept
 {
     std::optional<file_identity> named;
-    const bool looked_up = identity_of(name, named).ok();
+    bool looked_up = false;
+    if (streams.out.regular || streams.err.regular)
+        looked_up = identity_of(name, named).ok();
     unsigned on = 0;
-    for (const auto& [stream, bit] :
-         {std::pair{stdout, standard_output}, std::pair{stderr, standard_error}}) {
-        bool regular = false;
-        file_identity identity;
-        if (!identity_of(stream, regular, identity).ok())
+    for (const auto& [file, bit] :
+         {std::pair{&streams.out, standard_output}, std::pair{&streams.err, standard_error}}) {
+        if (!file->described)
             on |= bit;
-        else if (regular && ((opened == nullptr && !looked_up) ||
-                             (opened != nullptr && same_file(*opened, identity)) ||
-                             (named && same_file(*named, identity))))
+        else if (file->regular && ((opened == nullptr && !looked_up) ||
+                                   (opened != nullptr && same_file(*opened, file->identity)) ||
+                                   (named && same_file(*named, file->identity))))
             on |= bit;
     }
     return on;

@@ -18,11 +18,24 @@ namespace corvane {
 inline constexpr unsigned standard_output = 1;
 inline constexpr unsigned standard_error = 2;
 
+// What standard output and standard error are, looked at once a run.
+struct standard_stream_files {
+    struct stream {
+        bool described = false; // the system said what the stream is
+        bool regular = false;   // a regular file, `identity` says which
+        file_identity identity;
+    };
+    stream out, err;
+};
+[[nodiscard]] standard_stream_files describe_standard_streams() noexcept;
+
 // The standard streams that are, or may be, the file `name` names: each regular file among them
 // is compared with the file as it was opened (`opened`, where it was) and with what the name
-// stands for now, which needs no permission to read it. A doubt counts as the file: a stream the
-// system cannot describe, or any regular file when the name can be neither opened nor looked up.
-[[nodiscard]] unsigned streams_on_file(const char* name, const file_identity* opened) noexcept;
+// stands for now, which needs no permission to read it (and is looked up only where a stream is
+// a regular file). A doubt counts as the file: a stream the system cannot describe, or any
+// regular file when the name can be neither opened nor looked up.
+[[nodiscard]] unsigned streams_on_file(const standard_stream_files& streams, const char* name,
+                                       const file_identity* opened) noexcept;
 
 // Where a run's output goes: standard output and standard error, each null where it is a file the
 // run works on (output.h drops what is written to a null stream).

@@ -5,8 +5,8 @@
 namespace corvane {
 
 // A broken internal invariant, with the place its message has always named: scripts match the
-// whole line "Assertion failed: EXPR, file driver.cpp, line N", so the place is a fixed value
-// that does not move when the code is edited.
+// whole line "Assertion failed: EXPR, file driver.cpp, line N", so the place is a fixed value,
+// the same whatever file of today's source holds the check and wherever it stands there.
 struct internal_check {
     const char* expression;
     int line;

@@ -2,10 +2,13 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <string>
 
 #include "image/image_kinds.h"
+#include "image/version_text.h"
 #include "io/output.h"
 #include "report/verify_text.h"
 
@@ -36,6 +39,18 @@ std::string hex_number(const char* format, unsigned value)
 
 // A checksum as the reports print it, for tools that cannot turn a number into hex: "5C9AF745".
 json crc_hex(std::uint32_t crc) { return hex_number("%08X", crc); }
+
+// The check's short name, for machine-readable reports: "checksum", say.
+const char* check_name(image_check check) noexcept
+{
+    static constexpr std::array<const char*, image_check_count> names = {
+        "min_length",    "length_unit",      "signature",         "type_code",
+        "size_field",    "device_id",        "checksum",          "expected_kind",
+        "expected_size", "expected_version", "expected_device_id"};
+    static_assert(std::ranges::none_of(names, [](const char* name) { return name == nullptr; }),
+                  "every check has a name");
+    return names[static_cast<std::size_t>(check)];
+}
 
 bool valid_utf8(std::string_view text)
 {
@@ -101,11 +116,20 @@ json file_object(const checked_file& file)
 
 void print_json_report(std::FILE* out, std::span<const checked_file> files)
 {
-    json document = json::array();
-    for (const checked_file& file : files)
-        document.push_back(file_object(file));
-    const std::string text = document.dump(2, ' ', false, json::error_handler_t::replace);
-    put(out, text + "\n");
+    // As the whole array would be dumped with an indent of 2, an object at a time: each object
+    // one level in, between the brackets.
+    put(out, "[\n");
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        std::string text = "  ";
+        for (const char c :
+             file_object(files[i]).dump(2, ' ', false, json::error_handler_t::replace)) {
+            text += c;
+            if (c == '\n')
+                text += "  ";
+        }
+        put(out, text + (i + 1 < files.size() ? ",\n" : "\n"));
+    }
+    put(out, "]\n");
 }
 
 } // namespace corvane

@@ -190,7 +190,8 @@ step_failure claim_image(image_run& run) noexcept
     const io_status opened = run.claim.open(run.file_name, open_mode::read);
     file_state found;
     const bool identified = opened.ok() && run.claim.state(found).ok();
-    const unsigned streams = streams_on_file(run.file_name, identified ? &found.identity : nullptr);
+    const unsigned streams = streams_on_file(describe_standard_streams(), run.file_name,
+                                             identified ? &found.identity : nullptr);
     run.streams = streams_apart_from(streams);
     if (streams != 0)
         return failed(step_error::standard_stream);

@@ -28,8 +28,8 @@ struct failure_text {
     const internal_check* check = nullptr;
 };
 
-constexpr std::size_t step_count = static_cast<std::size_t>(step::final_header) + 1;
-constexpr std::size_t error_count = static_cast<std::size_t>(step_error::length_mismatch) + 1;
+constexpr std::size_t step_count = static_cast<std::size_t>(step::count);
+constexpr std::size_t error_count = static_cast<std::size_t>(step_error::count);
 using text_table = std::array<std::array<failure_text, error_count>, step_count>;
 
 constexpr std::size_t at(auto value) { return static_cast<std::size_t>(value); }
@@ -46,6 +46,8 @@ constexpr text_table texts = [] {
         t[at(step_error::read)].line = "File read failed!\n";
         t[at(step_error::write)].line = "File write failed!\n";
         t[at(step_error::close)].line = "File closed failed!\n";
+        // The image size fills the place the words call input size, and the input's length the
+        // image size's, as the tool has always printed it.
         t[at(step_error::too_long)].line =
             "Error: input size [0x%llx] is too small,image size = 0x%llx\n";
         t[at(step_error::no_room)].line =

@@ -19,6 +19,7 @@ enum class step : std::uint8_t {
     checksum,      // the first checksum pass
     verify,        // the second pass, which must agree with the first
     final_header,  // the header with its CRC, on storage
+    count,         // how many steps there are: the rows of the failure texts' table
 };
 
 enum class step_error : std::uint8_t {
@@ -35,6 +36,7 @@ enum class step_error : std::uint8_t {
     no_room,         // an image size of 0 and an empty file; values: the image size
     mismatch,        // the two checksum passes disagree; values: the first word, the second
     length_mismatch, // the padded file does not measure the image size: an internal check
+    count,           // how many errors there are: the columns of the failure texts' table
 };
 
 // What went wrong in a step: none, or the error with what the system or the file said of it, and

@@ -46,15 +46,15 @@ file_check check_image_file(const char* path, crc_buffer& buffer, const expected
     image_file file;
     if (const io_status s = file.open(path, open_mode::read); !s.ok())
         return unreadable("cannot open", s);
-    // Which file it is, before the lock: one that a stamping run holds is still compared with the
-    // standard streams. Its state for the check is taken again once the lock is held.
+    // The state the check holds the file to is taken once the lock is held. One that a stamping
+    // run holds is still told which file it is, to be compared with the standard streams.
+    if (const io_status s = file.lock(lock_mode::shared); !s.ok()) {
+        result.identified = file.state(result.state).ok();
+        return unreadable("cannot lock", s);
+    }
     if (const io_status s = file.state(result.state); !s.ok())
         return unreadable("cannot examine", s);
     result.identified = true;
-    if (const io_status s = file.lock(lock_mode::shared); !s.ok())
-        return unreadable("cannot lock", s);
-    if (const io_status s = file.state(result.state); !s.ok())
-        return unreadable("cannot examine", s);
     const std::uint64_t length = result.state.length;
     result.has_header = length >= header_distance_from_end;
     if (const read_failure f = read_image(file, length, result.header, result.computed_crc, buffer))

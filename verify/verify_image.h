@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <variant>
+#include <vector>
 
 #include "image/image_header.h"
 
@@ -13,9 +15,9 @@ namespace corvane {
 // The checks a stamped image must pass, each with what it found and what it
 // expected, so that a report can say both.
 enum class image_check {
-    min_length,  // found: the length; expected: 72, room for the header and the tail after it
-    length_unit, // found: the length; expected: the 2048-byte unit
-    signature,   // found: the 8 bytes there, first byte most significant; expected: the signature
+    min_length,  // found: the length; expected: room for the header and the tail after it
+    length_unit, // found: the length; expected: the size unit
+    signature,   // found: the 8 bytes there; expected: the signature's
     type_code,   // found: the type code; expected: nothing, no kind has it
     size_field,  // found: the size field; expected: the file's length
     device_id,   // found: the device id; expected: nothing, it is not on the accepted list
@@ -23,12 +25,11 @@ enum class image_check {
     // What the caller expects, from the words that stamped the image:
     expected_kind,      // found: the type code; expected: the expected kind's
     expected_size,      // found: the size field; expected: the expected size
-    expected_version,   // found, expected: the five version bytes, major most significant
+    expected_version,   // found, expected: the versions
     expected_device_id, // found: the device id; expected: the expected one
+    count,              // how many checks there are; every table of them has this many rows
 };
-
-inline constexpr std::size_t image_check_count =
-    static_cast<std::size_t>(image_check::expected_device_id) + 1;
+inline constexpr std::size_t image_check_count = static_cast<std::size_t>(image_check::count);
 
 // What the caller expects an image to be; what is not given is not checked.
 struct expected_image {
@@ -38,24 +39,27 @@ struct expected_image {
     std::optional<std::uint16_t> device_id;
 };
 
+using signature_bytes = std::array<std::uint8_t, 8>;
+
+// A value a check found or expected, in its own type: a number (a length, a type code, a size, a
+// device id or a CRC), the eight bytes where the signature should be, a version; or nothing,
+// where what was expected is a list the report names.
+using check_value = std::variant<std::monostate, std::uint64_t, signature_bytes, image_version>;
+
 struct failed_check {
     image_check check;
-    std::uint64_t found;
-    std::uint64_t expected;
+    check_value found;
+    check_value expected;
 
     friend bool operator==(const failed_check&, const failed_check&) = default;
 };
 
 // The failed checks of one image, in the order above; none for a valid image.
 struct image_verdict {
-    std::array<failed_check, image_check_count> failed{}; // each check fails at most once
-    std::size_t count = 0;
+    std::vector<failed_check> failed; // each check fails at most once
 
-    [[nodiscard]] bool valid() const noexcept { return count == 0; }
-    [[nodiscard]] std::span<const failed_check> failures() const noexcept
-    {
-        return {failed.data(), count};
-    }
+    [[nodiscard]] bool valid() const noexcept { return failed.empty(); }
+    [[nodiscard]] std::span<const failed_check> failures() const noexcept { return failed; }
 };
 
 // Judges an image from its length, the 64 bytes at length - 72 (null when the
@@ -64,10 +68,6 @@ struct image_verdict {
 // header, so none of its fields is judged. Pure: reads nothing but its arguments.
 [[nodiscard]] image_verdict verify_image(std::uint64_t length, const image_header* header,
                                          std::uint32_t computed_crc,
-                                         const expected_image& expected = {}) noexcept;
-
-// The five version bytes as one number, major most significant, and back.
-[[nodiscard]] std::uint64_t version_number(const image_version& version) noexcept;
-[[nodiscard]] image_version version_of_number(std::uint64_t number) noexcept;
+                                         const expected_image& expected = {});
 
 } // namespace corvane

@@ -5,23 +5,21 @@
 #include "image/arg_values.h"
 #include "image/image_kinds.h"
 #include "image/image_rules.h"
-#include "io/output.h"
-#include "report/verify_text.h"
+#include "report/printable_name.h"
 
 namespace corvane {
 
 namespace {
 
-bool refuse(const char* option, const char* word, const std::string& why)
+std::string refuse(const char* option, const char* word, const std::string& why)
 {
-    put(stderr, std::string("corvane-verify: ") + option + " '" + printable_name(word) +
-                    "': " + why + "\n");
-    return false;
+    return std::string("corvane-verify: ") + option + " '" + printable_name(word) + "': " + why +
+           "\n";
 }
 
 } // namespace
 
-bool read_expected_value(char option, const char* word, expected_image& expected)
+std::string read_expected_value(char option, const char* word, expected_image& expected)
 {
     switch (option) {
     case 't': {
@@ -29,7 +27,7 @@ bool read_expected_value(char option, const char* word, expected_image& expected
         if (kind == nullptr)
             return refuse("--kind", word, "not a kind (" + kind_words() + ")");
         expected.type_code = kind->type_code;
-        return true;
+        return {};
     }
     case 's': {
         const std::int32_t size_kb = decimal_value(word);
@@ -41,21 +39,21 @@ bool read_expected_value(char option, const char* word, expected_image& expected
                           "not a whole number of " + std::to_string(image_size_unit / 1024) +
                               " KB");
         expected.size = size;
-        return true;
+        return {};
     }
     case 'v':
         expected.version = parse_version_text(word);
-        return expected.version || refuse("--image-version", word,
-                                          "not a.b.c.dddd, with four digits after the third dot");
-    case 'i': {
-        const std::uint16_t id = device_id_from_digits(word);
-        if (!device_id_accepted(id)) // every accepted id is in the family
-            return refuse("--device-id", word, "not one of " + device_id_words());
-        expected.device_id = id;
-        return true;
+        if (!expected.version)
+            return refuse("--image-version", word,
+                          "not a.b.c.dddd, with four digits after the third dot");
+        return {};
     }
-    }
-    return false;
+    // -i
+    const std::uint16_t id = device_id_from_digits(word);
+    if (!device_id_accepted(id)) // every accepted id is in the family
+        return refuse("--device-id", word, "not one of " + device_id_words());
+    expected.device_id = id;
+    return {};
 }
 
 } // namespace corvane

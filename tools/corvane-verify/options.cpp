@@ -4,12 +4,10 @@
 
 #include <cstddef>
 #include <cstdio>
-#include <string>
 
 #include "image/crc_engine.h"
 #include "image/image_kinds.h"
-#include "io/output.h"
-#include "report/verify_text.h"
+#include "report/printable_name.h"
 #include "tools/corvane-verify/expected_values.h"
 #include "tools/version.h"
 
@@ -22,9 +20,11 @@ constexpr const char* usage_line =
     "Usage: corvane-verify [--json] [--quiet] [-t KIND] [-s SIZE_KB] [-v VERSION] [-i DEVICE_ID] "
     "FILE...\n";
 
+parsed_options refused(std::string text) { return {options_action::refused, {}, std::move(text)}; }
+
 } // namespace
 
-options_action parse_options(int argc, char* argv[], verify_options& options)
+parsed_options parse_options(std::span<char*> args)
 {
     static const option long_options[] = {
         {"json", no_argument, nullptr, 'j'},
@@ -37,23 +37,28 @@ options_action parse_options(int argc, char* argv[], verify_options& options)
         {"device-id", required_argument, nullptr, 'i'},
         {nullptr, 0, nullptr, 0},
     };
+    const int argc = static_cast<int>(args.size());
+    char** const argv = args.data();
+    parsed_options parsed{options_action::check, {}, {}};
+    verify_options& options = parsed.options;
     bool help = false;
     bool version = false;
     opterr = 0;
+    optind = 0; // getopt starts afresh, on every platform's getopt
     for (int c; (c = getopt_long(argc, argv, ":jqhVt:s:v:i:", long_options, nullptr)) != -1;) {
         switch (c) {
         case 't':
         case 's':
         case 'v':
         case 'i':
-            if (!read_expected_value(static_cast<char>(c), optarg, options.expected))
-                return options_action::usage_error;
+            if (std::string why =
+                    read_expected_value(static_cast<char>(c), optarg, options.expected);
+                !why.empty())
+                return refused(std::move(why));
             break;
         case ':':
-            put(stderr, "corvane-verify: option '" + printable_name(argv[optind - 1]) +
-                            "' needs a value\n");
-            put(stderr, try_help);
-            return options_action::usage_error;
+            return refused("corvane-verify: option '" + printable_name(argv[optind - 1]) +
+                           "' needs a value\n" + try_help);
         case 'j':
             options.json = true;
             break;
@@ -68,64 +73,58 @@ options_action parse_options(int argc, char* argv[], verify_options& options)
             break;
         default: // named here, so that the message reads the same on every platform
             if (const char* word = argv[optind - 1]; word[0] == '-' && word[1] == '-')
-                put(stderr, "corvane-verify: unrecognized option '" + printable_name(word) + "'\n");
-            else
-                put(stderr, "corvane-verify: invalid option -- '" +
-                                printable_name(std::string(1, static_cast<char>(optopt))) + "'\n");
-            put(stderr, try_help);
-            return options_action::usage_error;
+                return refused("corvane-verify: unrecognized option '" + printable_name(word) +
+                               "'\n" + try_help);
+            return refused("corvane-verify: invalid option -- '" +
+                           printable_name(std::string(1, static_cast<char>(optopt))) + "'\n" +
+                           try_help);
         }
     }
     // Alone, or the run would answer for files it never read: "-q --version 1.0.0.2101 x.bin" is
     // a slip for --image-version, and would end as valid.
-    if ((help || version) && argc != 2) {
-        put(stderr, help ? "corvane-verify: --help takes no other word\n"
-                         : "corvane-verify: --version takes no other word (the image's version is "
-                           "-v or --image-version)\n");
-        put(stderr, try_help);
-        return options_action::usage_error;
-    }
+    if ((help || version) && argc != 2)
+        return refused(std::string(help ? "corvane-verify: --help takes no other word\n"
+                                        : "corvane-verify: --version takes no other word (the "
+                                          "image's version is -v or --image-version)\n") +
+                       try_help);
     if (help)
-        return options_action::help;
+        return {options_action::help, {}, {}};
     if (version)
-        return options_action::version;
-    if (optind >= argc) {
-        put(stderr, "corvane-verify: no file given\n");
-        put(stderr, usage_line);
-        return options_action::usage_error;
-    }
+        return {options_action::version, {}, {}};
+    if (optind >= argc)
+        return refused(std::string("corvane-verify: no file given\n") + usage_line);
     options.files = {argv + optind, static_cast<std::size_t>(argc - optind)};
-    return options_action::check;
+    return parsed;
 }
 
-void print_help()
+std::string help_text()
 {
-    put(stdout, usage_line);
-    put(stdout,
-        "Checks stamped controller images without changing them: the length, the header\n"
-        "72 bytes before the end and the checksum over the image, and, where given,\n"
-        "that each image is what the words that stamped it say, read as corvane reads\n"
-        "them.\n"
-        "\n"
-        "  -j, --json                  print one JSON document, an object per file\n"
-        "  -q, --quiet                 print nothing; only the exit status tells\n"
-        "  -t, --kind KIND             the kind: " +
-            kind_words() +
-            "\n"
-            "  -s, --size SIZE_KB          the image size in KB\n"
-            "  -v, --image-version VERSION the version, a.b.c.dddd\n"
-            "  -i, --device-id DEVICE_ID   the device id, as its hexadecimal digits: 8640\n"
-            "  -h, --help                  print this help and exit\n"
-            "  -V, --version               print the version and the checksum engine and exit\n"
-            "\n"
-            "Exit status: 0 when every file is valid, 1 when a file is invalid, 2 for a\n"
-            "usage error or a file that cannot be opened or read.\n");
+    return usage_line +
+           std::string(
+               "Checks stamped controller images without changing them: the length, the header\n"
+               "72 bytes before the end and the checksum over the image, and, where given,\n"
+               "that each image is what the words that stamped it say, read as corvane reads\n"
+               "them.\n"
+               "\n"
+               "  -j, --json                  print one JSON document, an object per file\n"
+               "  -q, --quiet                 print nothing; only the exit status tells\n"
+               "  -t, --kind KIND             the kind: ") +
+           kind_words() +
+           "\n"
+           "  -s, --size SIZE_KB          the image size in KB\n"
+           "  -v, --image-version VERSION the version, a.b.c.dddd\n"
+           "  -i, --device-id DEVICE_ID   the device id, as its hexadecimal digits: 8640\n"
+           "  -h, --help                  print this help and exit\n"
+           "  -V, --version               print the version and the checksum engine and exit\n"
+           "\n"
+           "Exit status: 0 when every file is valid, 1 when a file is invalid, 2 for a\n"
+           "usage error or a file that cannot be opened or read.\n";
 }
 
-void print_version()
+std::string version_text()
 {
-    print(stdout, "corvane-verify %s (checksum engine: %s)\n", tool_version_text,
-          crc_engine_name());
+    return std::string("corvane-verify ") + tool_version_text +
+           " (checksum engine: " + crc_engine_name() + ")\n";
 }
 
 } // namespace corvane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 
 #include "verify/verify_image.h"
 
@@ -13,15 +14,21 @@ struct verify_options {
     std::span<char* const> files;
 };
 
-enum class options_action { check, help, version, usage_error };
+enum class options_action { check, help, version, refused };
 
-// Reads the command line with getopt_long: -j/--json, -q/--quiet, -h/--help,
-// -V/--version, the expected -t/--kind, -s/--size, -v/--image-version and
-// -i/--device-id, then the files ("--" ends the options). A usage error has
-// been reported on standard error when it returns.
-[[nodiscard]] options_action parse_options(int argc, char* argv[], verify_options& options);
+struct parsed_options {
+    options_action action = options_action::refused;
+    verify_options options;
+    std::string refusal; // what a refused command line says on standard error, lines and all
+};
 
-void print_help();
-void print_version();
+// Reads the command line (program path first) with getopt_long: -j/--json, -q/--quiet,
+// -h/--help, -V/--version, the expected -t/--kind, -s/--size, -v/--image-version and
+// -i/--device-id, then the files ("--" ends the options). Prints nothing, and may be called again:
+// getopt is started afresh each time. As getopt does, it may reorder the words, the files last.
+[[nodiscard]] parsed_options parse_options(std::span<char*> args);
+
+[[nodiscard]] std::string help_text();
+[[nodiscard]] std::string version_text();
 
 } // namespace corvane

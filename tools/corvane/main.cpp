@@ -2,7 +2,7 @@
 
 #include "io/entry.h"
 #include "io/standard_streams.h"
-#include "tools/corvane/driver.h"
+#include "tools/corvane/command_line.h"
 #include "tools/corvane/exit_status.h"
 
 int run_tool(int argc, char* argv[])

@@ -1,4 +1,4 @@
-#include "tools/corvane/driver.h"
+#include "tools/corvane/command_line.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "io/standard_streams.h"
+#include "verify/verify_file.h"
+#include "verify/verify_image.h"
+
+namespace corvane {
+
+struct checked_file {
+    std::string_view name;
+    file_check check;
+};
+
+// What a run of the checker found, before a byte of it is printed.
+struct verify_run {
+    std::vector<checked_file> files; // in the order given
+    report_streams streams;          // where the reports may go
+};
+
+// Checks every file named, and compares each standard stream with every one of them, read or
+// not: a stream that is one of them is left out of `streams`, so that no report can land in a
+// file it names, and that file is not judged.
+[[nodiscard]] verify_run check_files(std::span<char* const> names, const expected_image& expected);
+
+} // namespace corvane
