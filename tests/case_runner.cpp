@@ -123,7 +123,7 @@ std::vector<test_case> read_cases(std::istream& in, const std::string& table)
     std::map<std::string, std::string> named;
     for (const table_line& line : joined_lines(in)) {
         if (const std::size_t is = line.text.find(" = "); line.text.starts_with('$')) {
-            named["$" + line.text.substr(1, is - 1)] = line.text.substr(is + 3);
+            named[line.text.substr(0, is)] = line.text.substr(is + 3);
             continue;
         }
         if (line.text.empty() || line.text.starts_with('#'))

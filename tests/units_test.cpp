@@ -15,11 +15,14 @@
 #include "image/image_crc.h"
 #include "image/image_header.h"
 #include "image/version_text.h"
+#include "report/verify_text.h"
 #include "tools/corvane-verify/options.h"
 #include "verify/verify_image.h"
 
 namespace corvane {
 namespace {
+
+using lines = std::vector<std::string>;
 
 TEST(ArgValues, DecimalSizeAndDeviceId)
 {
@@ -101,55 +104,36 @@ TEST(ImageHeader, ReplacesData)
 
 TEST(VerifyOptions, WordsAndRefusals)
 {
-    const std::string try_help = "Try 'corvane-verify --help' for more information.\n";
     const std::string usage = "Usage: corvane-verify [--json] [--quiet] [-t KIND] [-s SIZE_KB] "
                               "[-v VERSION] [-i DEVICE_ID] FILE...\n";
-    const auto v = options_action::check;
+    const auto help = options_action::help, version = options_action::version,
+               v = options_action::check, no = options_action::refused;
     const struct {
         std::vector<std::string> words;
         options_action action;
-        std::string said; // the refusal, or the files taken, one a line
+        std::string said; // the refusal (and "+" for the line that points to --help), or the files
     } cases[] = {
         {{"-jq", "a", "--", "-t"}, v, "a\n-t\n"},
         {{"--kind=uboot", "--image-version", "1.0.0.2101", "b"}, v, "b\n"},
-        {{"--help"}, options_action::help, ""},
-        {{"-V"}, options_action::version, ""},
-        {{"x", "-h"},
-         options_action::refused,
-         "corvane-verify: --help takes no other word\n" + try_help},
+        {{"--help"}, help, ""},
+        {{"-V"}, version, ""},
+        {{"x", "-h"}, no, "--help takes no other word+"},
         {{"-q", "--version", "1.0.0.2101", "b"},
-         options_action::refused,
-         "corvane-verify: --version takes no other word (the image's version is -v or "
-         "--image-version)\n" +
-             try_help},
-        {{"b", "--size"},
-         options_action::refused,
-         "corvane-verify: option '--size' needs a value\n" + try_help},
-        {{"--bogus", "b"},
-         options_action::refused,
-         "corvane-verify: unrecognized option '--bogus'\n" + try_help},
-        {{"-z\x1b", "b"},
-         options_action::refused,
-         "corvane-verify: invalid option -- 'z'\n" + try_help},
-        {{"--json"}, options_action::refused, "corvane-verify: no file given\n" + usage},
+         no,
+         "--version takes no other word (the image's version is -v or --image-version)+"},
+        {{"b", "--size"}, no, "option '--size' needs a value+"},
+        {{"--bogus", "b"}, no, "unrecognized option '--bogus'+"},
+        {{"-z\x1b", "b"}, no, "invalid option -- 'z'+"},
+        {{"--json"}, no, "no file given\n" + usage},
         {{"-t", "\x1b]0;x\x07", "b"},
-         options_action::refused,
-         "corvane-verify: --kind '\\x1b]0;x\\x07': not a kind (hbainfo, bios, firmware, uboot, "
-         "hba, "
-         "desc)\n"},
-        {{"-s", "0", "b"},
-         options_action::refused,
-         "corvane-verify: --size '0': not a size of 1 KB or more\n"},
-        {{"-s", "3", "b"},
-         options_action::refused,
-         "corvane-verify: --size '3': not a whole number of 2 KB\n"},
+         no,
+         "--kind '\\x1b]0;x\\x07': not a kind (hbainfo, bios, firmware, uboot, hba, desc)\n"},
+        {{"-s", "0", "b"}, no, "--size '0': not a size of 1 KB or more\n"},
+        {{"-s", "3", "b"}, no, "--size '3': not a whole number of 2 KB\n"},
         {{"-v", "1.0.0.210", "b"},
-         options_action::refused,
-         "corvane-verify: --image-version '1.0.0.210': not a.b.c.dddd, with four digits after the "
-         "third dot\n"},
-        {{"-i", "7999", "b"},
-         options_action::refused,
-         "corvane-verify: --device-id '7999': not one of 8640, 9470, 9310, 9340, 9356\n"},
+         no,
+         "--image-version '1.0.0.210': not a.b.c.dddd, with four digits after the third dot\n"},
+        {{"-i", "7999", "b"}, no, "--device-id '7999': not one of 8640, 9470, 9310, 9340, 9356\n"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> words = {"corvane-verify"};
@@ -158,11 +142,17 @@ TEST(VerifyOptions, WordsAndRefusals)
         for (std::string& word : words)
             args.push_back(word.data());
         const parsed_options parsed = parse_options(args);
-        std::string said = parsed.refusal;
+        std::string said = c.said;
+        if (said.ends_with('+'))
+            said.replace(said.size() - 1, 1,
+                         "\nTry 'corvane-verify --help' for more information.\n");
+        if (c.action == no)
+            said = "corvane-verify: " + said;
+        std::string found = parsed.refusal;
         for (const char* file : parsed.options.files)
-            said += std::string(file) + "\n";
+            found += std::string(file) + "\n";
         EXPECT_EQ(parsed.action, c.action) << c.words.front();
-        EXPECT_EQ(said, c.said) << c.words.front();
+        EXPECT_EQ(found, said) << c.words.front();
     }
 }
 
@@ -183,11 +173,9 @@ TEST(VerifyOptions, ExpectedValues)
     EXPECT_EQ(e.device_id, 0x9470);
 }
 
-TEST(VerifyImage, FailedChecks)
+// Each failed check is one reason, in the order of the checks, with what was found and expected.
+TEST(VerifyImage, Reasons)
 {
-    using f = failed_check;
-    using c = image_check;
-    const auto n = [](std::uint64_t value) { return check_value{value}; };
     const auto header = [](std::uint8_t type, std::uint32_t size, std::uint16_t id) {
         image_header h{};
         build_image_header(h, type, {1, 0, 0, 21, 1}, size, id);
@@ -195,35 +183,65 @@ TEST(VerifyImage, FailedChecks)
         return h;
     };
     const image_header good = header(2, 2048, 0x8640), odd = header(1, 4096, 0x8641), none{};
-    const signature_bytes zeros{}, signature = {'Z', 'T', '_', 'F', 'L', 'A', 'S', 'H'};
+    image_header named = none;
+    std::copy_n("ZT_FLASx", 8, named.bytes.begin());
     const expected_image all_other = {3, 4096, image_version{1, 0, 0, 21, 2}, 0x9470};
+    const expected_image all_same = {2, 2048, image_version{1, 0, 0, 21, 1}, 0x8640};
     const struct {
         std::uint64_t length;
         const image_header* header;
         std::uint32_t crc;
         expected_image expected;
-        std::vector<f> failed;
+        lines reasons;
     } cases[] = {
-        {71, nullptr, 0, {}, {f{c::min_length, n(71), n(72)}, f{c::length_unit, n(71), n(2048)}}},
-        {72, &none, 0, {}, {f{c::length_unit, n(72), n(2048)}, f{c::signature, zeros, signature}}},
-        {2048, &good, 0x5C9AF745, {}, {}},
-        {2048, &good, 0x5C9AF745, {2, 2048, image_version{1, 0, 0, 21, 1}, 0x8640}, {}},
+        {71,
+         nullptr,
+         0,
+         {},
+         {"length 71 bytes, at least 72 expected", "length 71 bytes, a multiple of 2048 expected"}},
+        {72,
+         &none,
+         0,
+         {},
+         {"length 72 bytes, a multiple of 2048 expected",
+          "signature bytes 00 00 00 00 00 00 00 00 found, \"ZT_FLASH\" expected"}},
+        {4096,
+         &named,
+         0,
+         {},
+         {"signature bytes 5a 54 5f 46 4c 41 53 78 found, \"ZT_FLASH\" expected"}},
+        {2048, &good, 0x5C9AF745, all_same, {}},
         {2048,
          &odd,
-         0x12345678,
+         0x0BD8AA3E,
          {},
-         {f{c::type_code, n(1), {}}, f{c::size_field, n(4096), n(2048)},
-          f{c::device_id, n(0x8641), {}}, f{c::checksum, n(0x5C9AF745), n(0x12345678)}}},
+         {"type 0x1 found, one of 0x0, 0x2, 0x3, 0x4, 0x5, 0x6 expected",
+          "size 0x1000 stored, file length 0x800",
+          "device id 0x8641 stored, one of 0x8640, 0x9470, 0x9310, 0x9340, 0x9356 expected",
+          "CRC 0x5c9af745 stored, 0x0bd8aa3e computed"}},
         {2048,
          &good,
          0x5C9AF745,
          all_other,
-         {f{c::expected_kind, n(2), n(3)}, f{c::expected_size, n(2048), n(4096)},
-          f{c::expected_version, image_version{1, 0, 0, 21, 1}, image_version{1, 0, 0, 21, 2}},
-          f{c::expected_device_id, n(0x8640), n(0x9470)}}},
+         {"type 0x2 (bios) stored, 0x3 (firmware) expected", "size 0x800 stored, 0x1000 expected",
+          "version 1.0.0.21.1 stored, 1.0.0.21.2 expected",
+          "device id 0x8640 stored, 0x9470 expected"}},
+        {2048,
+         &odd,
+         0x5C9AF745,
+         {2, {}, {}, {}},
+         {"type 0x1 found, one of 0x0, 0x2, 0x3, 0x4, 0x5, 0x6 expected",
+          "size 0x1000 stored, file length 0x800",
+          "device id 0x8641 stored, one of 0x8640, 0x9470, 0x9310, 0x9340, 0x9356 expected",
+          "type 0x1 (no kind) stored, 0x2 (bios) expected"}},
     };
-    for (const auto& t : cases)
-        EXPECT_EQ(verify_image(t.length, t.header, t.crc, t.expected).failed, t.failed) << t.length;
+    for (const auto& t : cases) {
+        lines reasons;
+        const image_verdict verdict = verify_image(t.length, t.header, t.crc, t.expected);
+        for (const failed_check& failed : verdict.failures())
+            reasons.push_back(reason_text(failed));
+        EXPECT_EQ(reasons, t.reasons) << t.length;
+    }
 }
 
 TEST(VersionText, StrictWordAndNumbers)
