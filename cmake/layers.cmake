@@ -5,6 +5,7 @@
 cmake_minimum_required(VERSION 3.20)
 set(corvane_layers
   "tools/corvane: tools/corvane stamp report io image"
+  "tools/corvane-stamp: tools/corvane-stamp stamp report io image"
   "tools/corvane-verify: tools/corvane-verify verify report io image"
   "stamp: stamp report io image"
   "report: report verify io image"

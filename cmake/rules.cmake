@@ -163,7 +163,7 @@ corvane_version_form := ${make_version_form}
 corvane_header_distance := ${rule_header_distance}
 corvane_size_unit := ${rule_size_unit}
 ")
-foreach(tool corvane corvane-verify)
+foreach(tool corvane corvane-stamp corvane-verify)
   configure_file(${rules_source}/packaging/completions/${tool}.in
                  ${rules_out}/share/bash-completion/completions/${tool} @ONLY)
 endforeach()

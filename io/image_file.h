@@ -75,6 +75,13 @@ public:
     ~image_file();
 
     [[nodiscard]] io_status open(const char* name, open_mode mode) noexcept;
+    // The process's standard input, as an input to read from start to end: a file, a pipe or a
+    // terminal, whatever it is. Closed like any other.
+    [[nodiscard]] io_status open_standard_input() noexcept;
+    // A new file beside `target`, in its folder, under a name no file had (".TARGET.PID.N"): made
+    // exclusively, never over an existing file, with the mode a new file gets there, open for
+    // reading and writing. Its name goes into `name`, which must hold the target's and 32 more.
+    [[nodiscard]] io_status create_beside(const char* target, std::span<char> name) noexcept;
     [[nodiscard]] io_status state(file_state& state) const noexcept;
     // Without waiting: `locked` when another process holds a lock that
     // conflicts. Where the file system cannot lock at all, the file is taken
@@ -83,16 +90,30 @@ public:
     // Exactly `into.size()` bytes at the offset, or `ended`.
     [[nodiscard]] io_status read_at(std::uint64_t offset,
                                     std::span<std::uint8_t> into) const noexcept;
+    // Up to `into.size()` bytes from where the last of these reads ended: `got` says how many, and
+    // is 0 only at the end of the input.
+    [[nodiscard]] io_status read_next(std::span<std::uint8_t> into, std::size_t& got) noexcept;
     // All of `bytes` at the offset.
     [[nodiscard]] io_status write_at(std::uint64_t offset,
                                      std::span<const std::uint8_t> bytes) noexcept;
+    // Starts writing the bytes up to `end` out to storage without waiting for them (Linux), so
+    // that a flush at the end has little left to do; elsewhere it does nothing.
+    void start_writeback(std::uint64_t end) noexcept;
     // Returns once what was written is on storage, or says why it cannot be.
     [[nodiscard]] io_status sync() noexcept;
+    // Nothing for a file that is not open.
     [[nodiscard]] io_status close() noexcept;
 
 private:
     std::intptr_t handle_ = -1; // the platform's descriptor or handle
 };
+
+// `from` renamed over `to` at once: `to` is the old file or the new one, never anything between.
+[[nodiscard]] io_status replace_file(const char* from, const char* to) noexcept;
+[[nodiscard]] io_status remove_file(const char* name) noexcept;
+// Returns once the folder that holds `name` has its entries on storage (a rename in it, say);
+// where the platform has no such flush (Windows, whose rename writes through), at once.
+[[nodiscard]] io_status sync_folder_of(const char* name) noexcept;
 
 // What a name stands for now, links followed, without reading it: a file that may not be read
 // has an identity too. Nothing (and no error) where nothing stands under the name.

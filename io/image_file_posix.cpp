@@ -102,6 +102,32 @@ io_status image_file::open(const char* name, open_mode mode) noexcept
     return check_file_system(fd);
 }
 
+io_status image_file::open_standard_input() noexcept
+{
+    handle_ = STDIN_FILENO;
+    return {};
+}
+
+io_status image_file::create_beside(const char* target, std::span<char> name) noexcept
+{
+    const std::string_view path(target);
+    const std::size_t slash = path.rfind('/') + 1; // 0 where there is none
+    for (unsigned n = 0;; ++n) {
+        const int length =
+            std::snprintf(name.data(), name.size(), "%.*s.%s.%ld.%u", static_cast<int>(slash),
+                          target, target + slash, static_cast<long>(::getpid()), n);
+        if (length < 0 || static_cast<std::size_t>(length) >= name.size())
+            return failed(ENAMETOOLONG);
+        const int fd = ::open(name.data(), O_RDWR | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            handle_ = fd;
+            return {};
+        }
+        if (errno != EEXIST || n == 99)
+            return failed(errno);
+    }
+}
+
 io_status image_file::state(file_state& state) const noexcept
 {
     struct stat status {};
@@ -148,6 +174,19 @@ io_status image_file::read_at(std::uint64_t offset, std::span<std::uint8_t> into
     return {};
 }
 
+io_status image_file::read_next(std::span<std::uint8_t> into, std::size_t& got) noexcept
+{
+    for (;;) {
+        const ssize_t n = ::read(fd_of(handle_), into.data(), into.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return failed(errno);
+        got = static_cast<std::size_t>(n);
+        return {};
+    }
+}
+
 io_status image_file::write_at(std::uint64_t offset, std::span<const std::uint8_t> bytes) noexcept
 {
     if (beyond_off_t(offset, bytes.size()))
@@ -162,6 +201,15 @@ io_status image_file::write_at(std::uint64_t offset, std::span<const std::uint8_
         done += static_cast<std::size_t>(put);
     }
     return {};
+}
+
+void image_file::start_writeback([[maybe_unused]] std::uint64_t end) noexcept
+{
+#if defined(__linux__)
+    // Writeback of everything written so far, started, not waited for; a failure here is the
+    // flush's to say.
+    ::sync_file_range(fd_of(handle_), 0, static_cast<off_t>(end), SYNC_FILE_RANGE_WRITE);
+#endif
 }
 
 io_status image_file::sync() noexcept
@@ -180,10 +228,43 @@ io_status image_file::sync() noexcept
 
 io_status image_file::close() noexcept
 {
+    if (handle_ < 0)
+        return {};
     const int fd = fd_of(handle_);
     handle_ = -1;
     // The descriptor is gone whatever close(2) says, even on EINTR.
     return ::close(fd) == 0 ? io_status{} : failed(errno);
+}
+
+io_status replace_file(const char* from, const char* to) noexcept
+{
+    return ::rename(from, to) == 0 ? io_status{} : failed(errno);
+}
+
+io_status remove_file(const char* name) noexcept
+{
+    return ::unlink(name) == 0 ? io_status{} : failed(errno);
+}
+
+io_status sync_folder_of(const char* name) noexcept
+{
+    char folder[4096];
+    const std::string_view path(name);
+    const std::size_t slash = path.rfind('/');
+    const int length =
+        slash == std::string_view::npos
+            ? std::snprintf(folder, sizeof folder, ".")
+            : std::snprintf(folder, sizeof folder, "%.*s", static_cast<int>(slash + 1), name);
+    if (length < 0 || static_cast<std::size_t>(length) >= sizeof folder)
+        return failed(ENAMETOOLONG);
+    const int fd = ::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return failed(errno);
+    const bool synced = ::fsync(fd) == 0;
+    const int error = errno;
+    ::close(fd);
+    // Some file systems cannot flush a folder, and say so; their renames stand as they are.
+    return synced || error == EINVAL || error == EROFS ? io_status{} : failed(error);
 }
 
 io_status identity_of(const char* name, std::optional<file_identity>& identity) noexcept

@@ -104,6 +104,37 @@ io_status image_file::open(const char* name, open_mode mode) noexcept
     return {};
 }
 
+io_status image_file::open_standard_input() noexcept
+{
+    handle_ = reinterpret_cast<std::intptr_t>(GetStdHandle(STD_INPUT_HANDLE));
+    return {};
+}
+
+io_status image_file::create_beside(const char* target, std::span<char> name) noexcept
+{
+    const std::string_view path(target);
+    const std::size_t slash = path.find_last_of("/\\") + 1; // 0 where there is none
+    for (unsigned n = 0;; ++n) {
+        const int length = std::snprintf(name.data(), name.size(), "%.*s.%s.%lu.%u",
+                                         static_cast<int>(slash), target, target + slash,
+                                         static_cast<unsigned long>(GetCurrentProcessId()), n);
+        wchar_t wide[32768];
+        if (length < 0 || static_cast<std::size_t>(length) >= name.size())
+            return failed(ERROR_FILENAME_EXCED_RANGE);
+        if (!widen(name.data(), wide))
+            return failed(GetLastError());
+        const HANDLE file = CreateFileW(wide, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            handle_ = reinterpret_cast<std::intptr_t>(file);
+            return {};
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS || n == 99)
+            return failed(error);
+    }
+}
+
 io_status image_file::state(file_state& state) const noexcept
 {
     FILE_STANDARD_INFO size{};
@@ -148,6 +179,20 @@ io_status image_file::read_at(std::uint64_t offset, std::span<std::uint8_t> into
     return {};
 }
 
+io_status image_file::read_next(std::span<std::uint8_t> into, std::size_t& got) noexcept
+{
+    DWORD n = 0;
+    const auto asked = static_cast<DWORD>(std::min<std::size_t>(into.size(), 1u << 30));
+    if (!ReadFile(handle_of(handle_), into.data(), asked, &n, nullptr)) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_BROKEN_PIPE && error != ERROR_HANDLE_EOF)
+            return failed(error);
+        n = 0; // a pipe whose writer is done: the end of the input
+    }
+    got = n;
+    return {};
+}
+
 io_status image_file::write_at(std::uint64_t offset, std::span<const std::uint8_t> bytes) noexcept
 {
     for (std::size_t done = 0; done < bytes.size();) {
@@ -163,6 +208,8 @@ io_status image_file::write_at(std::uint64_t offset, std::span<const std::uint8_
     return {};
 }
 
+void image_file::start_writeback(std::uint64_t) noexcept {}
+
 io_status image_file::sync() noexcept
 {
     return FlushFileBuffers(handle_of(handle_)) ? io_status{} : failed(GetLastError());
@@ -170,9 +217,35 @@ io_status image_file::sync() noexcept
 
 io_status image_file::close() noexcept
 {
+    if (handle_ == -1)
+        return {};
     const HANDLE file = handle_of(handle_);
     handle_ = -1;
     return CloseHandle(file) ? io_status{} : failed(GetLastError());
+}
+
+io_status replace_file(const char* from, const char* to) noexcept
+{
+    wchar_t wide_from[32768];
+    wchar_t wide_to[32768];
+    if (!widen(from, wide_from) || !widen(to, wide_to))
+        return failed(GetLastError());
+    return MoveFileExW(wide_from, wide_to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? io_status{}
+               : failed(GetLastError());
+}
+
+io_status remove_file(const char* name) noexcept
+{
+    wchar_t wide[32768];
+    if (!widen(name, wide))
+        return failed(GetLastError());
+    return DeleteFileW(wide) ? io_status{} : failed(GetLastError());
+}
+
+io_status sync_folder_of(const char*) noexcept
+{
+    return {}; // the rename wrote through (MOVEFILE_WRITE_THROUGH)
 }
 
 io_status identity_of(const char* name, std::optional<file_identity>& identity) noexcept

@@ -45,6 +45,9 @@ struct report_streams {
 };
 [[nodiscard]] report_streams streams_apart_from(unsigned file_streams) noexcept;
 
+// Whether the stream is a terminal (a console), which a person may be watching.
+[[nodiscard]] bool is_terminal(std::FILE* stream) noexcept;
+
 // Ends a run's output: flushes standard output. A report that could not be written is a failure:
 // "TOOL: standard output could not be written" goes to standard error and false comes back.
 [[nodiscard]] bool finish_standard_output(const char* tool, const report_streams& streams) noexcept;

@@ -5,6 +5,7 @@
 #include <csignal>
 
 #include "io/platform.h"
+#include "io/standard_streams.h"
 
 namespace corvane {
 
@@ -31,6 +32,8 @@ bool set_streams_up() noexcept
     }
     return true;
 }
+
+bool is_terminal(std::FILE* stream) noexcept { return ::isatty(::fileno(stream)) == 1; }
 
 std::size_t write_console(std::FILE*, std::string_view) noexcept
 {

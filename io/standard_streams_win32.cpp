@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "io/platform.h"
+#include "io/standard_streams.h"
 
 namespace corvane {
 
@@ -16,6 +17,12 @@ bool set_streams_up() noexcept
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
     return true;
+}
+
+bool is_terminal(std::FILE* stream) noexcept
+{
+    DWORD mode = 0;
+    return GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), &mode) != 0;
 }
 
 std::size_t write_console(std::FILE* stream, std::string_view text) noexcept

@@ -156,6 +156,7 @@ bool usable(const std::string& program)
         {"strace", {"strace", "-o", "/dev/null", "true"}},
         {"gdb", {"gdb", "-batch", "-nx", "-ex", "run", "true"}},
         {"flock", {"flock", "/", "true"}},
+        {"sh", {"sh", "-c", "true"}},
         {"prlimit", {"prlimit", "--fsize=1000", "true"}},
         {"unshare", {"unshare", "-m", "true"}},
         {"setpriv", {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "true"}}};
@@ -219,6 +220,7 @@ void expect_lines(const lines& expected, const fs::path& file, bool in_order)
 std::map<std::string, std::string> tools_for(const test_case& c, bool& windows)
 {
     std::map<std::string, std::string> tools = {{"corvane", CORVANE_BINARY},
+                                                {"corvane-stamp", CORVANE_STAMP_BINARY},
                                                 {"corvane-verify", CORVANE_VERIFY_BINARY}};
     const char* other = std::getenv("CORVANE_TEST_TOOLS");
     windows = other != nullptr && fs::exists(fs::path(other) / "corvane.exe");
@@ -239,7 +241,8 @@ std::string skip_reason(const test_case& c, const std::map<std::string, std::str
     static const bool emulated = run_quietly({tools.at("corvane")}) == -1;
     const std::string& first = c.head.at(3);
     for (const std::string& program :
-         lines{tools.contains(first) ? "" : first, c.options.contains("gdb") ? "gdb" : ""}) {
+         lines{tools.contains(first) ? "" : first, c.options.contains("gdb") ? "gdb" : "",
+               c.options.contains("needs") ? c.options.at("needs") : ""}) {
         if (emulated && (program == "gdb" || program == "strace" || program == "setpriv"))
             return program + " cannot drive tools that run under an emulator";
         if (!program.empty() && (windows || !usable(program)))
@@ -266,7 +269,7 @@ lines layout_command(const test_case& c, bool check)
 
 // The command with the tools by their paths, the first behind a wrapper such as valgrind where one
 // is given; under another user, from a copy that user can reach. %/ starts a path in the case's
-// folder.
+// folder, %tests/ one in tests/.
 lines command_words(const test_case& c, const std::map<std::string, std::string>& tools,
                     const fs::path& root)
 {
@@ -275,8 +278,9 @@ lines command_words(const test_case& c, const std::map<std::string, std::string>
     lines argv;
     for (const std::string& word : command) {
         if (!tools.contains(word)) {
-            argv.push_back(word.starts_with("%/") ? (root / "work" / word.substr(2)).string()
-                                                  : word);
+            argv.push_back(word.starts_with("%/")        ? (root / "work" / word.substr(2)).string()
+                           : word.starts_with("%tests/") ? CORVANE_TESTS + word.substr(6)
+                                                         : word);
             continue;
         }
         fs::path binary = tools.at(word);
@@ -390,6 +394,7 @@ std::string case_name(const ::testing::TestParamInfo<test_case>& info)
 }
 INSTANTIATE_TEST_SUITE_P(Corvane, Case, ::testing::ValuesIn(load("corvane.cases")), case_name);
 INSTANTIATE_TEST_SUITE_P(Verify, Case, ::testing::ValuesIn(load("verify.cases")), case_name);
+INSTANTIATE_TEST_SUITE_P(Stamp, Case, ::testing::ValuesIn(load("stamp.cases")), case_name);
 
 } // namespace
 } // namespace corvane::testing

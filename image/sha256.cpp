@@ -1,0 +1,84 @@
+#include "image/sha256.h"
+
+#include <algorithm>
+
+namespace corvane {
+
+namespace {
+
+constexpr std::array<std::uint32_t, 64> round_constants = {
+    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
+    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
+    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
+    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
+    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
+    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
+    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
+    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
+
+constexpr std::uint32_t rotr(std::uint32_t x, int n) { return x >> n | x << (32 - n); }
+
+} // namespace
+
+void sha256::compress(const std::uint8_t* block) noexcept
+{
+    std::uint32_t w[64];
+    for (int i = 0; i < 16; ++i)
+        w[i] = std::uint32_t{block[4 * i]} << 24 | std::uint32_t{block[4 * i + 1]} << 16 |
+               std::uint32_t{block[4 * i + 2]} << 8 | std::uint32_t{block[4 * i + 3]};
+    for (int i = 16; i < 64; ++i) {
+        const std::uint32_t s0 = rotr(w[i - 15], 7) ^ rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
+        const std::uint32_t s1 = rotr(w[i - 2], 17) ^ rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
+        w[i] = w[i - 16] + s0 + w[i - 7] + s1;
+    }
+    std::array<std::uint32_t, 8> v = state_; // a b c d e f g h
+    for (std::size_t i = 0; i < 64; ++i) {
+        const std::uint32_t s1 = rotr(v[4], 6) ^ rotr(v[4], 11) ^ rotr(v[4], 25);
+        const std::uint32_t choice = (v[4] & v[5]) ^ (~v[4] & v[6]);
+        const std::uint32_t t1 = v[7] + s1 + choice + round_constants[i] + w[i];
+        const std::uint32_t s0 = rotr(v[0], 2) ^ rotr(v[0], 13) ^ rotr(v[0], 22);
+        const std::uint32_t majority = (v[0] & v[1]) ^ (v[0] & v[2]) ^ (v[1] & v[2]);
+        std::copy_backward(v.begin(), v.end() - 1, v.end());
+        v[4] += t1;
+        v[0] = t1 + s0 + majority;
+    }
+    for (std::size_t i = 0; i < 8; ++i)
+        state_[i] += v[i];
+}
+
+void sha256::feed(std::span<const std::uint8_t> bytes) noexcept
+{
+    length_ += bytes.size();
+    while (!bytes.empty()) {
+        if (used_ == 0 && bytes.size() >= block_.size()) {
+            compress(bytes.data());
+            bytes = bytes.subspan(block_.size());
+            continue;
+        }
+        const std::size_t n = std::min(bytes.size(), block_.size() - used_);
+        std::copy_n(bytes.begin(), n, block_.begin() + static_cast<std::ptrdiff_t>(used_));
+        used_ += n;
+        bytes = bytes.subspan(n);
+        if (used_ == block_.size()) {
+            compress(block_.data());
+            used_ = 0;
+        }
+    }
+}
+
+std::array<std::uint8_t, 32> sha256::finish() noexcept
+{
+    // A one bit, zeros up to 8 bytes short of a block's end, and the length in bits, big-endian.
+    const std::uint64_t bits = length_ * 8;
+    std::uint8_t pad[72] = {0x80};
+    const std::size_t zeros = (used_ < 56 ? 56 : 120) - used_;
+    for (int i = 0; i < 8; ++i)
+        pad[zeros + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(bits >> (56 - 8 * i));
+    feed({pad, zeros + 8});
+    std::array<std::uint8_t, 32> digest{};
+    for (std::size_t i = 0; i < 32; ++i)
+        digest[i] = static_cast<std::uint8_t>(state_[i / 4] >> (24 - 8 * (i % 4)));
+    return digest;
+}
+
+} // namespace corvane

@@ -1,0 +1,90 @@
+#include "image/strict_words.h"
+
+#include <charconv>
+
+#include "image/image_rules.h"
+#include "image/rule_values.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr std::uint64_t most_image_size = 0x1'0000'0000u - image_size_unit;
+
+bool all_digits(std::string_view text, int base) noexcept
+{
+    for (const char c : text) {
+        const bool digit = c >= '0' && c <= '9';
+        const bool letter = (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+        if (!digit && !(base == 16 && letter))
+            return false;
+    }
+    return !text.empty();
+}
+
+template <typename Number>
+std::optional<Number> number_of(std::string_view text, int base) noexcept
+{
+    Number value{};
+    if (!all_digits(text, base))
+        return std::nullopt;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (error != std::errc{} || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+std::optional<std::uint32_t> strict_image_size(std::string_view kb) noexcept
+{
+    const std::optional<std::uint64_t> value = number_of<std::uint64_t>(kb, 10);
+    if (!value || *value == 0 || *value > most_image_size / 1024)
+        return std::nullopt;
+    const std::uint64_t size = *value * 1024;
+    if (!image_size_supported(size))
+        return std::nullopt;
+    return static_cast<std::uint32_t>(size);
+}
+
+std::optional<image_version> strict_version(std::string_view text) noexcept
+{
+    constexpr auto& fields = rule_values::version_fields;
+    unsigned values[std::size(fields)] = {};
+    for (std::size_t i = 0; i < std::size(fields); ++i) {
+        const std::size_t dot = i + 1 < std::size(fields) ? text.find('.') : text.size();
+        const std::string_view field = text.substr(0, dot);
+        const std::optional<unsigned> value = number_of<unsigned>(field, 10);
+        if (dot == std::string_view::npos || !value || field.size() < fields[i][0] ||
+            field.size() > fields[i][1])
+            return std::nullopt;
+        values[i] = *value;
+        text.remove_prefix(std::min(text.size(), dot + 1));
+    }
+    // The fourth field holds beta and alpha, two digits each.
+    return image_version{static_cast<std::uint8_t>(values[0]), static_cast<std::uint8_t>(values[1]),
+                         static_cast<std::uint8_t>(values[2]),
+                         static_cast<std::uint8_t>(values[3] / 100),
+                         static_cast<std::uint8_t>(values[3] % 100)};
+}
+
+std::optional<std::uint16_t> strict_device_id(std::string_view text) noexcept
+{
+    if (text.starts_with("0x") || text.starts_with("0X"))
+        text.remove_prefix(2);
+    const std::optional<std::uint16_t> id = number_of<std::uint16_t>(text, 16);
+    if (!id || !device_id_accepted(*id))
+        return std::nullopt;
+    return id;
+}
+
+std::optional<std::uint32_t> smallest_image_size(std::uint64_t length) noexcept
+{
+    const std::uint64_t needed = length + header_distance_from_end;
+    const std::uint64_t size = (needed + image_size_unit - 1) / image_size_unit * image_size_unit;
+    if (length > most_image_size || size > most_image_size)
+        return std::nullopt;
+    return static_cast<std::uint32_t>(size);
+}
+
+} // namespace corvane

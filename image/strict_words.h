@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "image/image_header.h"
+
+namespace corvane {
+
+// The words of corvane-stamp's command line, read strictly: a word is taken only when it is
+// exactly in its form, so that a slip is refused rather than stamped as something else. (corvane
+// itself reads its words as it always has, in arg_values.h.)
+
+// A size in KB: decimal digits only, a whole number of size units, from one unit up to what the
+// header's 32-bit size field holds (2 to 4194302 for units of 2 KB). The size in bytes, or nothing.
+[[nodiscard]] std::optional<std::uint32_t> strict_image_size(std::string_view kb) noexcept;
+
+// A version text in the strict form of image/image_rules.txt, a.b.c.dddd: major, minor and oem,
+// then beta and alpha as two digits each.
+[[nodiscard]] std::optional<image_version> strict_version(std::string_view text) noexcept;
+
+// A device id as its hexadecimal digits (8640), with or without 0x, on the accepted list.
+[[nodiscard]] std::optional<std::uint16_t> strict_device_id(std::string_view text) noexcept;
+
+// The smallest size in bytes, a whole number of units, that holds `length` bytes of input and the
+// header and tail after them; nothing where the header's size field cannot hold it.
+[[nodiscard]] std::optional<std::uint32_t> smallest_image_size(std::uint64_t length) noexcept;
+
+} // namespace corvane

@@ -1,0 +1,69 @@
+#include <array>
+
+#include "io/output.h"
+#include "stamp/stamp_copy.h"
+
+namespace corvane {
+
+namespace {
+
+// What a failure says, and whether it is about the input (else the output; a standard stream that
+// is one of them says which).
+struct copy_text {
+    const char* what = nullptr; // a printf format of the failure's two values
+    bool about_input = false;
+};
+
+constexpr std::size_t at(copy_error error) { return static_cast<std::size_t>(error); }
+
+constexpr auto texts = [] {
+    std::array<copy_text, at(copy_error::count)> t{};
+    t[at(copy_error::standard_stream)] = {"is the standard output or standard error of this run"};
+    t[at(copy_error::open_input)] = {"cannot open", true};
+    t[at(copy_error::read_input)] = {"cannot read", true};
+    t[at(copy_error::too_long)] = {
+        "%llu bytes, longer than the %llu an image of that size holds before its header", true};
+    t[at(copy_error::too_long_for_any)] = {
+        "%llu bytes or more, longer than the largest image holds before its header", true};
+    t[at(copy_error::input_changed)] = {"changed while it was read", true};
+    t[at(copy_error::create)] = {"cannot make a new file beside it"};
+    t[at(copy_error::write)] = {"cannot write the new file"};
+    t[at(copy_error::read_back)] = {"cannot read the new file back"};
+    t[at(copy_error::read_back_differs)] = {
+        "the new file reads back with CRC 0x%08llx, 0x%08llx written"};
+    t[at(copy_error::flush)] = {"cannot flush the new file to storage"};
+    t[at(copy_error::close)] = {"cannot close the new file"};
+    t[at(copy_error::replace)] = {"cannot rename the new file over it"};
+    t[at(copy_error::flush_folder)] = {"replaced, but its folder cannot be flushed to storage"};
+    return t;
+}();
+static_assert(
+    [] {
+        for (std::size_t e = at(copy_error::none) + 1; e < texts.size(); ++e)
+            if (texts[e].what == nullptr)
+                return false;
+        return true;
+    }(),
+    "every failure has a text");
+
+} // namespace
+
+void report_copy_failure(const report_streams& streams, const copy_request& request,
+                         const copy_result& failure) noexcept
+{
+    const copy_text& text = texts[at(failure.error)];
+    char what[160];
+    std::snprintf(what, sizeof what, text.what, static_cast<unsigned long long>(failure.values[0]),
+                  static_cast<unsigned long long>(failure.values[1]));
+    const bool about_input =
+        failure.error == copy_error::standard_stream ? failure.values[0] != 0 : text.about_input;
+    const char* file = about_input ? request.input : request.output;
+    // Said on standard output where standard error is the file.
+    std::FILE* to = streams.err != nullptr ? streams.err : streams.out;
+    char words[256];
+    const std::string_view why = describe(failure.cause, words);
+    print(to, "corvane-stamp: %s: %s%s%.*s\n", file, what, why.empty() ? "" : ": ",
+          static_cast<int>(why.size()), why.data());
+}
+
+} // namespace corvane

@@ -1,0 +1,236 @@
+#include "stamp/stamp_copy.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <span>
+
+#include "image/crc_engine.h"
+#include "image/image_crc.h"
+#include "image/image_rules.h"
+#include "image/sha256.h"
+#include "image/strict_words.h"
+#include "io/crc_pass.h"
+#include "io/output.h"
+
+namespace corvane {
+
+namespace {
+
+// The input is read into it, the padding written from it, the new file read back through it.
+crc_buffer work_buffer;
+
+// Writeback is started every so many bytes written, so that the flush at the end has little left.
+constexpr std::uint64_t writeback_every = 8u << 20;
+
+copy_result failed(copy_error error, io_status cause = {}, std::uint64_t first = 0,
+                   std::uint64_t second = 0)
+{
+    return {error, cause, {first, second}, 0, 0, {}};
+}
+
+// Shown on standard error once the run has lasted a second, a tenth of a second apart at most.
+class progress_line {
+public:
+    progress_line(const copy_request& request, std::FILE* err) noexcept
+        : shown_(request.progress ? err : nullptr), output_(request.output)
+    {
+    }
+    void show(std::uint64_t done, std::uint64_t total) noexcept
+    {
+        const auto now = std::chrono::steady_clock::now();
+        if (shown_ == nullptr || now - start_ < std::chrono::seconds(1) ||
+            now - last_ < std::chrono::milliseconds(100))
+            return;
+        last_ = now;
+        if (total == 0)
+            print(shown_, "\rcorvane-stamp: %s: %llu MiB", output_,
+                  static_cast<unsigned long long>(done >> 20));
+        else
+            print(shown_, "\rcorvane-stamp: %s: %3u%%", output_,
+                  static_cast<unsigned>(done * 100 / total));
+        started_ = true;
+    }
+    void end() noexcept
+    {
+        if (started_)
+            print(shown_, "\rcorvane-stamp: %s: 100%%, done\n", output_);
+    }
+
+private:
+    std::FILE* shown_;
+    const char* output_;
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point last_{};
+    bool started_ = false;
+};
+
+// The new file, removed again unless it was renamed over the output.
+struct new_file {
+    image_file file;
+    char name[4096 + 64] = {};
+    bool made = false;
+
+    ~new_file()
+    {
+        static_cast<void>(file.close());
+        if (made)
+            static_cast<void>(remove_file(name));
+    }
+};
+
+// The input, copied into the new file from its start: its length, and the register over it.
+copy_result copy_input(const copy_request& request, image_file& input, new_file& out,
+                       std::uint64_t room, progress_line& progress, std::uint64_t& length,
+                       std::uint32_t& reg)
+{
+    for (std::size_t got = 1; got != 0;) {
+        if (const io_status s = input.read_next(work_buffer, got); !s.ok())
+            return failed(copy_error::read_input, s);
+        if (length + got > room)
+            return failed(copy_error::too_long, {}, length + got, room);
+        const std::span bytes(work_buffer.data(), got);
+        if (const io_status s = out.file.write_at(length, bytes); !s.ok())
+            return failed(copy_error::write, s);
+        reg = crc_accumulate(reg, bytes);
+        if ((length + got) / writeback_every != length / writeback_every)
+            out.file.start_writeback(length + got);
+        length += got;
+        progress.show(length, request.image_size ? 2ull * *request.image_size : 0);
+    }
+    return {};
+}
+
+// The padding, the header and the tail after it, behind the input: the image's own bytes, as
+// corvane makes them.
+copy_result finish_image(const copy_request& request, new_file& out, std::uint64_t length,
+                         std::uint32_t size, std::uint32_t& reg, image_header& header)
+{
+    work_buffer.fill(0xFF);
+    const std::uint64_t header_at = size - header_distance_from_end;
+    for (std::uint64_t at = length; at < header_at;) {
+        const auto n =
+            static_cast<std::size_t>(std::min<std::uint64_t>(header_at - at, work_buffer.size()));
+        const std::span bytes(work_buffer.data(), n);
+        if (const io_status s = out.file.write_at(at, bytes); !s.ok())
+            return failed(copy_error::write, s);
+        reg = crc_accumulate(reg, bytes);
+        at += n;
+    }
+    build_image_header(header, request.kind->type_code, request.version, size, request.device_id);
+    reg = crc_accumulate(reg, std::span(header.bytes).first(header_field::crc));
+    set_header_crc(header, checksum_word(reg));
+    const std::span tail(work_buffer.data(), header_distance_from_end - image_header_size);
+    if (const io_status s = out.file.write_at(header_at, header.bytes); !s.ok())
+        return failed(copy_error::write, s);
+    if (const io_status s = out.file.write_at(header_at + image_header_size, tail); !s.ok())
+        return failed(copy_error::write, s);
+    return {};
+}
+
+// The new file read back: it must give the CRC of the bytes written. The digest, where asked for,
+// is of the bytes read back.
+copy_result read_back(const copy_request& request, const new_file& out, std::uint32_t size,
+                      std::uint32_t written, progress_line& progress, copy_result& made)
+{
+    const std::uint64_t covered = size - crc_uncovered_tail;
+    std::uint32_t reg = crc_initial;
+    sha256 digest;
+    for (std::uint64_t at = 0; at < size;) {
+        const auto n =
+            static_cast<std::size_t>(std::min<std::uint64_t>(size - at, work_buffer.size()));
+        const std::span bytes(work_buffer.data(), n);
+        if (const io_status s = out.file.read_at(at, bytes); !s.ok())
+            return failed(copy_error::read_back, s);
+        reg = crc_accumulate(reg, bytes.first(static_cast<std::size_t>(std::min<std::uint64_t>(
+                                      n, covered - std::min(covered, at)))));
+        if (request.digest)
+            digest.feed(bytes);
+        at += n;
+        progress.show(size + at, 2ull * size);
+    }
+    if (checksum_word(reg) != written)
+        return failed(copy_error::read_back_differs, {}, checksum_word(reg), written);
+    if (request.digest)
+        made.sha256 = digest.finish();
+    return {};
+}
+
+} // namespace
+
+copy_result stamp_copy(const copy_request& request, report_streams& streams)
+{
+    const bool from_standard_input = std::strcmp(request.input, "-") == 0;
+    image_file input;
+    const io_status opened = from_standard_input ? input.open_standard_input()
+                                                 : input.open(request.input, open_mode::read);
+    file_state before{};
+    const bool regular = opened.ok() && !from_standard_input && input.state(before).ok();
+
+    // Nothing is printed into the input or the output.
+    const standard_stream_files standard = describe_standard_streams();
+    const unsigned on_input =
+        from_standard_input
+            ? 0
+            : streams_on_file(standard, request.input, regular ? &before.identity : nullptr);
+    const unsigned on_output = streams_on_file(standard, request.output, nullptr);
+    streams = streams_apart_from(on_input | on_output);
+    if ((on_input | on_output) != 0)
+        return failed(copy_error::standard_stream, {}, on_input != 0);
+    if (!opened.ok() || (!from_standard_input && !regular))
+        return failed(copy_error::open_input, opened.ok() ? input.state(before) : opened);
+
+    // Refused before anything is made, where the input's length is known.
+    std::optional<std::uint32_t> size = request.image_size;
+    if (regular && !size && !(size = smallest_image_size(before.length)))
+        return failed(copy_error::too_long_for_any, {}, before.length);
+    std::uint64_t room = size ? *size - header_distance_from_end
+                              : 0x1'0000'0000u - image_size_unit - header_distance_from_end;
+    if (regular && before.length > room)
+        return failed(copy_error::too_long, {}, before.length, room);
+
+    progress_line progress(request, streams.err);
+    new_file out;
+    if (const io_status s = out.file.create_beside(request.output, out.name); !s.ok())
+        return failed(copy_error::create, s);
+    out.made = true;
+    std::uint64_t length = 0;
+    std::uint32_t reg = crc_initial;
+    if (const copy_result f = copy_input(request, input, out, room, progress, length, reg);
+        f.error != copy_error::none)
+        return f.error == copy_error::too_long && !size
+                   ? failed(copy_error::too_long_for_any, {}, f.values[0])
+                   : f;
+    file_state after{};
+    if (regular && (!input.state(after).ok() || after != before || length != before.length))
+        return failed(copy_error::input_changed);
+    // Closed before the rename, which Windows refuses over a file still open.
+    if (const io_status s = input.close(); !s.ok())
+        return failed(copy_error::read_input, s);
+    if (!size)
+        size = smallest_image_size(length);
+
+    copy_result made;
+    image_header header{};
+    if (const copy_result f = finish_image(request, out, length, *size, reg, header);
+        f.error != copy_error::none)
+        return f;
+    made.image_size = *size;
+    made.crc = header_crc(header);
+    if (const copy_result f = read_back(request, out, *size, made.crc, progress, made);
+        f.error != copy_error::none)
+        return f;
+    if (const io_status s = out.file.sync(); !s.ok())
+        return failed(copy_error::flush, s);
+    if (const io_status s = out.file.close(); !s.ok())
+        return failed(copy_error::close, s);
+    if (const io_status s = replace_file(out.name, request.output); !s.ok())
+        return failed(copy_error::replace, s);
+    out.made = false;
+    if (const io_status s = sync_folder_of(request.output); !s.ok())
+        return failed(copy_error::flush_folder, s);
+    progress.end();
+    return made;
+}
+
+} // namespace corvane

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include "image/image_header.h"
+#include "image/image_kinds.h"
+#include "io/image_file.h"
+#include "io/standard_streams.h"
+
+namespace corvane {
+
+// What corvane-stamp is asked to make: OUTPUT, a stamped image, from INPUT, a raw one.
+struct copy_request {
+    const char* input = nullptr; // a file's name, or "-" for standard input
+    const char* output = nullptr;
+    const image_kind* kind = nullptr;
+    image_version version{};
+    std::optional<std::uint32_t> image_size; // in bytes; nothing: the smallest that holds the input
+    std::uint16_t device_id = 0;
+    bool digest = false;   // compute the image's SHA-256 too
+    bool progress = false; // show the progress on standard error, once the run has lasted a second
+};
+
+// What can go wrong; each has one text (stamp/copy_messages.cpp).
+enum class copy_error : std::uint8_t {
+    none,
+    standard_stream, // the input or the output is this run's standard output or error
+    open_input,      // the input cannot be opened, or is not a file of stored bytes
+    read_input,
+    too_long,         // longer than the image holds before its header; values: length, room
+    too_long_for_any, // longer than the largest image holds before its header; values: length
+    input_changed,    // the input moved while it was read
+    create,           // no new file can be made beside the output
+    write,
+    read_back,
+    read_back_differs, // the file read back does not give the CRC written; values: read, written
+    flush,
+    close,
+    replace,      // the new file cannot be renamed over the output
+    flush_folder, // the output's folder cannot be flushed: the output is the new image already
+    count,
+};
+
+struct copy_result {
+    copy_error error = copy_error::none;
+    io_status cause{};
+    std::uint64_t values[2] = {0, 0};
+    // What was made:
+    std::uint32_t image_size = 0;
+    std::uint32_t crc = 0;
+    std::array<std::uint8_t, 32> sha256{}; // where the request asked for it
+};
+
+// Makes OUTPUT atomically: INPUT (only read) is copied into a new file beside OUTPUT, padded with
+// 0xFF, given its header 72 bytes before its end, read back, which must give the CRC of the bytes
+// written, flushed to storage, and only then renamed over OUTPUT, whose folder is flushed too.
+// The bytes are those corvane makes of the same input and words. An input longer than the image
+// holds before its header, or one that moves while it is read, is refused. After any failure
+// OUTPUT is as it was (but for a failed flush of its folder, after the rename), and the new file
+// is gone; a run killed midway leaves OUTPUT as it was, and at most the new file beside it.
+// Progress goes to `streams.err`; nothing else is printed. Works in a buffer of static storage:
+// one run at a time.
+// `streams` is set first, to leave out a standard stream that is the input or the output.
+[[nodiscard]] copy_result stamp_copy(const copy_request& request, report_streams& streams);
+
+// Says a failure on standard error, "corvane-stamp: FILE: WHAT[: REASON]", FILE the input or the
+// output as the failure concerns it.
+void report_copy_failure(const report_streams& streams, const copy_request& request,
+                         const copy_result& failure) noexcept;
+
+} // namespace corvane

@@ -1,0 +1,183 @@
+#include "tools/corvane-stamp/options.h"
+
+#include <getopt.h>
+
+#include "image/crc_engine.h"
+#include "image/image_kinds.h"
+#include "image/image_rules.h"
+#include "image/strict_words.h"
+#include "report/printable_name.h"
+#include "tools/version.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr const char* try_help = "Try 'corvane-stamp --help' for more information.\n";
+constexpr const char* usage_line =
+    "Usage: corvane-stamp -t KIND [-s SIZE_KB] -v VERSION -i DEVICE_ID [--json] "
+    "[--progress|--no-progress] INPUT OUTPUT\n";
+
+parsed_stamp_options refused(std::string text)
+{
+    return {stamp_action::refused, {}, "corvane-stamp: " + std::move(text)};
+}
+
+std::string word_refused(const char* option, const char* word, const std::string& rule)
+{
+    return std::string(option) + " '" + printable_name(word) + "': " + rule + "\n";
+}
+
+// The value of -t, -s, -v or (any other option) -i, or why it is refused.
+std::string read_value(int option, const char* word, copy_request& request)
+{
+    switch (option) {
+    case 't':
+        request.kind = find_image_kind(word);
+        return request.kind ? ""
+                            : word_refused("--kind", word, "not a kind (" + kind_words() + ")");
+    case 's':
+        request.image_size = strict_image_size(word);
+        return request.image_size
+                   ? ""
+                   : word_refused("--size", word,
+                                  "not a whole number of " +
+                                      std::to_string(image_size_unit / 1024) + " KB from " +
+                                      std::to_string(image_size_unit / 1024) + " to " +
+                                      std::to_string((0x1'0000'0000u - image_size_unit) / 1024));
+    case 'v':
+        if (const auto version = strict_version(word)) {
+            request.version = *version;
+            return "";
+        }
+        return word_refused("--image-version", word,
+                            "not a.b.c.dddd (one or two digits three times, then four)");
+    }
+    if (const auto id = strict_device_id(word)) {
+        request.device_id = *id;
+        return "";
+    }
+    return word_refused("--device-id", word,
+                        "not one of " + device_id_words() + " (hexadecimal digits, 0x allowed)");
+}
+
+} // namespace
+
+parsed_stamp_options parse_stamp_options(std::span<char*> args)
+{
+    enum { json = 256, progress, no_progress };
+    static const option long_options[] = {
+        {"kind", required_argument, nullptr, 't'},
+        {"size", required_argument, nullptr, 's'},
+        {"image-version", required_argument, nullptr, 'v'},
+        {"device-id", required_argument, nullptr, 'i'},
+        {"json", no_argument, nullptr, json},
+        {"progress", no_argument, nullptr, progress},
+        {"no-progress", no_argument, nullptr, no_progress},
+        {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, 'V'},
+        {nullptr, 0, nullptr, 0},
+    };
+    const int argc = static_cast<int>(args.size());
+    char** const argv = args.data();
+    parsed_stamp_options parsed{stamp_action::stamp, {}, {}};
+    stamp_options& options = parsed.options;
+    bool help = false;
+    bool version = false;
+    bool versioned = false;
+    bool identified = false;
+    opterr = 0;
+    optind = 0; // getopt starts afresh, on every platform's getopt
+    for (int c; (c = getopt_long(argc, argv, ":t:s:v:i:hV", long_options, nullptr)) != -1;) {
+        switch (c) {
+        case 't':
+        case 's':
+        case 'v':
+        case 'i':
+            if (std::string why = read_value(c, optarg, options.request); !why.empty())
+                return refused(std::move(why));
+            versioned = versioned || c == 'v';
+            identified = identified || c == 'i';
+            break;
+        case json:
+            options.json = true;
+            break;
+        case progress:
+            options.progress = progress_choice::always;
+            break;
+        case no_progress:
+            options.progress = progress_choice::never;
+            break;
+        case 'h':
+            help = true;
+            break;
+        case 'V':
+            version = true;
+            break;
+        case ':':
+            return refused("option '" + printable_name(argv[optind - 1]) + "' needs a value\n" +
+                           try_help);
+        default: // named here, so that the message reads the same on every platform
+            if (const char* word = argv[optind - 1]; word[0] == '-' && word[1] == '-')
+                return refused("unrecognized option '" + printable_name(word) + "'\n" + try_help);
+            return refused("invalid option -- '" +
+                           printable_name(std::string(1, static_cast<char>(optopt))) + "'\n" +
+                           try_help);
+        }
+    }
+    if ((help || version) && argc != 2)
+        return refused(std::string(help ? "--help" : "--version") + " takes no other word\n" +
+                       try_help);
+    if (help)
+        return {stamp_action::help, {}, {}};
+    if (version)
+        return {stamp_action::version, {}, {}};
+    copy_request& request = options.request;
+    for (const auto& [given, name] :
+         {std::pair{request.kind != nullptr, "-t/--kind"},
+          std::pair{versioned, "-v/--image-version"}, std::pair{identified, "-i/--device-id"}})
+        if (!given)
+            return refused(std::string(name) + " is missing\n" + usage_line);
+    if (argc - optind != 2)
+        return refused("INPUT and OUTPUT are needed, and nothing more\n" + std::string(usage_line));
+    request.input = argv[optind];
+    request.output = argv[optind + 1];
+    request.digest = options.json;
+    return parsed;
+}
+
+std::string stamp_help_text()
+{
+    return usage_line +
+           std::string("Stamps a raw controller image out of place, for builds: INPUT is only read "
+                       "('-' for\n"
+                       "standard input), OUTPUT is made atomically, beside it and renamed over it, "
+                       "with the\n"
+                       "bytes corvane makes: the input, 0xFF up to the size, the header 72 bytes "
+                       "before the\n"
+                       "end. An input longer than the image holds before its header is refused.\n"
+                       "\n"
+                       "  -t, --kind KIND             the kind: ") +
+           kind_words() +
+           "\n"
+           "  -s, --size SIZE_KB          the image size in KB, even; by default the smallest\n"
+           "                              that holds INPUT and the 72 bytes after it\n"
+           "  -v, --image-version VERSION the version, a.b.c.dddd\n"
+           "  -i, --device-id DEVICE_ID   the device id, its hexadecimal digits: 8640 or 0x8640\n"
+           "      --json                  print what was made as one JSON object\n"
+           "      --progress              show the progress on standard error\n"
+           "      --no-progress           never show it (by default: on a terminal, after 1 s)\n"
+           "  -h, --help                  print this help and exit\n"
+           "  -V, --version               print the version and the checksum engine and exit\n"
+           "\n"
+           "Exit status: 0 when OUTPUT is stamped and on storage, 1 when it could not be\n"
+           "made (OUTPUT is then as it was), 2 for a usage error.\n";
+}
+
+std::string stamp_version_text()
+{
+    return std::string("corvane-stamp ") + tool_version_text +
+           " (checksum engine: " + crc_engine_name() + ")\n";
+}
+
+} // namespace corvane
