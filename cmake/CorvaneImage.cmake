@@ -1,20 +1,32 @@
 # corvane_add_image(<target> KIND <kind> INPUT <file> VERSION <a.b.c.dddd> DEVICE_ID <id>
-#                   [SIZE <KB>] [OUTPUT <file>])
+#                   [SIZE <KB>] [OUTPUT <file>] [DEPENDS <files or targets>...])
 #
-# Adds <target>, built by default, that makes OUTPUT, a stamped and checked image, from INPUT, a
-# raw image that another rule of the build may make. SIZE is the image size in KB (default: the
-# smallest even number that holds the input and the 72 bytes after it); OUTPUT defaults to
-# ${CMAKE_CURRENT_BINARY_DIR}/<target>/<the kind's file name>. A relative INPUT or OUTPUT is taken
-# from the current source or binary directory. The words are checked here, when the project is
-# configured; the image is made when it is built, only when INPUT or the words changed, and
-# OUTPUT exists only once corvane has stamped it and corvane-verify has checked it with the same
-# words: a failed build leaves none, so no stale image looks up to date.
+# Adds <target>, built by default, that makes OUTPUT, a stamped image, from INPUT, a raw image that
+# another rule of the build may make, with one run of corvane-stamp: straight from INPUT to OUTPUT,
+# which is made beside itself and renamed, so that it is never half made. SIZE is the image size in
+# KB (default: the smallest that holds the input and the 72 bytes after it); OUTPUT defaults to
+# ${CMAKE_CURRENT_BINARY_DIR}/<target>/<the kind's file name>; DEPENDS names what must be made
+# first. A relative INPUT or OUTPUT is taken from the current source or binary directory. The
+# words are checked here, when the project is configured; the image is made when it is built, only
+# when INPUT, the words or a DEPENDS changed. The target's CORVANE_IMAGE_FILE property is OUTPUT,
+# and each image's words and path go into one manifest of the build, ${CORVANE_IMAGE_MANIFEST},
+# which `corvane-verify --check` checks in one run.
 include_guard(GLOBAL)
+set(CORVANE_IMAGE_MANIFEST ${CMAKE_BINARY_DIR}/corvane-images.txt)
+
+# Written once the project is configured, rewritten only when it changes; a SIZE_KB of - is the
+# smallest that holds the input.
+function(corvane_write_image_manifest)
+  get_property(lines GLOBAL PROPERTY corvane_image_manifest)
+  file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/corvane-images.txt CONTENT
+       "# Written by corvane_add_image(): KIND SIZE_KB VERSION DEVICE_ID PATH\n${lines}")
+endfunction()
 
 function(corvane_add_image target)
   # The kinds, their files, the accepted ids and the version's form, as the tools have them.
   include(${CMAKE_CURRENT_FUNCTION_LIST_DIR}/CorvaneRules.cmake)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "KIND;INPUT;VERSION;DEVICE_ID;SIZE;OUTPUT" "")
+  set(CORVANE_IMAGE_MANIFEST ${CMAKE_BINARY_DIR}/corvane-images.txt PARENT_SCOPE)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "KIND;INPUT;VERSION;DEVICE_ID;SIZE;OUTPUT" "DEPENDS")
   set(rule "corvane_add_image(${target})")
   if(arg_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "${rule}: unknown words ${arg_UNPARSED_ARGUMENTS}")
@@ -37,8 +49,9 @@ function(corvane_add_image target)
     string(JOIN ", " ids ${CORVANE_DEVICE_IDS})
     message(FATAL_ERROR "${rule}: DEVICE_ID '${arg_DEVICE_ID}' is not one of ${ids}")
   endif()
-  # Whole units, up to what the header's 32-bit size field holds; corvane would wrap a larger size.
+  # Whole units, up to what the header's 32-bit size field holds.
   math(EXPR unit_kb "${CORVANE_SIZE_UNIT} / 1024")
+  set(size_words)
   if(NOT "${arg_SIZE}" STREQUAL "")
     if(arg_SIZE MATCHES "^[1-9][0-9]*$" AND arg_SIZE LESS_EQUAL CORVANE_SIZE_KB_MOST)
       math(EXPR off_the_unit "${arg_SIZE} % ${unit_kb}")
@@ -47,10 +60,7 @@ function(corvane_add_image target)
       message(FATAL_ERROR "${rule}: SIZE '${arg_SIZE}' is not a whole number of ${unit_kb} KB from "
                           "${unit_kb} to ${CORVANE_SIZE_KB_MOST}")
     endif()
-  endif()
-  if(NOT TARGET Corvane::corvane-verify)
-    message(FATAL_ERROR "${rule}: this Corvane was built without corvane-verify (nlohmann-json), "
-                        "which checks every image it makes")
+    set(size_words -s ${arg_SIZE})
   endif()
 
   list(GET CORVANE_KIND_FILES ${kind} file_name)
@@ -59,21 +69,41 @@ function(corvane_add_image target)
   if(arg_OUTPUT)
     get_filename_component(output "${arg_OUTPUT}" ABSOLUTE BASE_DIR ${CMAKE_CURRENT_BINARY_DIR})
   endif()
-  set(work ${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/${target}.corvane)
+  get_filename_component(folder ${output} DIRECTORY)
+  file(MAKE_DIRECTORY ${folder})
   # The words in a file of their own, rewritten only when they change, so that a change of the
   # words alone makes the image again, whatever the generator.
-  file(CONFIGURE OUTPUT ${work}.words CONTENT
-       "${arg_KIND} ${arg_SIZE} ${arg_VERSION} ${arg_DEVICE_ID} ${output}\n")
+  set(words ${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/${target}.corvane-words)
+  file(CONFIGURE OUTPUT ${words} CONTENT
+       "${arg_KIND} ${arg_SIZE} ${arg_VERSION} ${arg_DEVICE_ID} ${input} ${output}\n")
+  # A Corvane built for the build machine by a cross build (see Corvane's CMakeLists.txt) is made
+  # by a target of its own first.
+  get_target_property(tool_target Corvane::corvane-stamp CORVANE_BUILT_BY)
+  if(NOT tool_target)
+    set(tool_target Corvane::corvane-stamp)
+  endif()
   add_custom_command(OUTPUT ${output}
-    COMMAND ${CMAKE_COMMAND} -DCORVANE=$<TARGET_FILE:Corvane::corvane>
-            -DCORVANE_VERIFY=$<TARGET_FILE:Corvane::corvane-verify> -DKIND=${arg_KIND}
-            -DFILE_NAME=${file_name} -DINPUT=${input} -DVERSION=${arg_VERSION}
-            -DDEVICE_ID=${arg_DEVICE_ID} -DSIZE=${arg_SIZE} -DOUTPUT=${output} -DWORK=${work}
-            -DHEADER_DISTANCE=${CORVANE_HEADER_DISTANCE} -DSIZE_UNIT=${CORVANE_SIZE_UNIT}
-            -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/CorvaneStampImage.cmake
-    DEPENDS ${input} ${work}.words ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/CorvaneStampImage.cmake
-            Corvane::corvane Corvane::corvane-verify
-    COMMENT "Stamping and checking the ${arg_KIND} image ${output}"
+    COMMAND $<TARGET_FILE:Corvane::corvane-stamp> -t ${arg_KIND} ${size_words} -v ${arg_VERSION}
+            -i ${arg_DEVICE_ID} ${input} ${output}
+    DEPENDS ${input} ${words} ${tool_target} ${arg_DEPENDS}
+    COMMENT "Stamping the ${arg_KIND} image ${output}"
     VERBATIM)
   add_custom_target(${target} ALL DEPENDS ${output})
+  set_target_properties(${target} PROPERTIES CORVANE_IMAGE_FILE ${output})
+  foreach(dependency IN LISTS arg_DEPENDS)
+    if(TARGET ${dependency})
+      add_dependencies(${target} ${dependency})
+    endif()
+  endforeach()
+
+  file(RELATIVE_PATH path ${CMAKE_BINARY_DIR} ${output})
+  if("${arg_SIZE}" STREQUAL "")
+    set(arg_SIZE -)
+  endif()
+  get_property(manifest_started GLOBAL PROPERTY corvane_image_manifest SET)
+  set_property(GLOBAL APPEND_STRING PROPERTY corvane_image_manifest
+               "${arg_KIND} ${arg_SIZE} ${arg_VERSION} ${arg_DEVICE_ID} ${path}\n")
+  if(NOT manifest_started)
+    cmake_language(DEFER DIRECTORY ${CMAKE_BINARY_DIR} CALL corvane_write_image_manifest)
+  endif()
 endfunction()

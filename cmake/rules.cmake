@@ -152,17 +152,19 @@ foreach(kind file IN ZIP_LISTS CORVANE_KINDS CORVANE_KIND_FILES)
   string(APPEND make_files "corvane_file_${kind} := ${file}\n")
 endforeach()
 string(REPLACE "$" "$$" make_version_form "${CORVANE_VERSION_FORM}")
+file(READ ${rules_source}/packaging/corvane.mk.in make_rule)
 file(CONFIGURE OUTPUT ${rules_out}/share/corvane/corvane.mk @ONLY CONTENT
-"# ${generated}:
-# the kinds, the fixed file name of each, the accepted device ids (as corvane -i takes them), the
-# strict form of a version text (an extended regular expression), the header's distance from the
-# end of an image and the unit of an image's size, in bytes.
+"# corvane.mk: Make rules that stamp images with corvane-stamp. Include it, then add a rule for each
+# image (see the end of this file). ${generated}:
+# the kinds, the fixed file name of each, the accepted device ids, the strict form of a version
+# text (an extended regular expression), the header's distance from the end of an image and the
+# unit of an image's size, in bytes.
 corvane_kinds := ${CORVANE_KIND_WORDS}
 ${make_files}corvane_device_ids := ${CORVANE_DEVICE_ID_WORDS}
 corvane_version_form := ${make_version_form}
 corvane_header_distance := ${rule_header_distance}
 corvane_size_unit := ${rule_size_unit}
-")
+${make_rule}")
 foreach(tool corvane corvane-stamp corvane-verify)
   configure_file(${rules_source}/packaging/completions/${tool}.in
                  ${rules_out}/share/bash-completion/completions/${tool} @ONLY)

@@ -64,6 +64,12 @@ const char* kind_word(unsigned long long type_code)
     return kind != nullptr ? kind->word.data() : "no kind";
 }
 
+// A version as -v writes it, "1.0.0.2101"; its five numbers where it cannot be written so.
+std::string version_text(const image_version& version)
+{
+    return version_word(version).value_or(version_numbers(version));
+}
+
 unsigned long long number(const check_value& value) { return std::get<std::uint64_t>(value); }
 
 } // namespace
@@ -96,8 +102,8 @@ std::string reason_text(const failed_check& failed)
     case image_check::expected_size:
         return formatted("size 0x%llx stored, 0x%llx expected", found, expected);
     case image_check::expected_version:
-        return "version " + version_numbers(std::get<image_version>(failed.found)) + " stored, " +
-               version_numbers(std::get<image_version>(failed.expected)) + " expected";
+        return "version " + version_text(std::get<image_version>(failed.found)) + " stored, " +
+               version_text(std::get<image_version>(failed.expected)) + " expected";
     case image_check::expected_device_id:
         return formatted("device id 0x%llx stored, 0x%llx expected", found, expected);
     case image_check::count:

@@ -105,7 +105,8 @@ TEST(ImageHeader, ReplacesData)
 TEST(VerifyOptions, WordsAndRefusals)
 {
     const std::string usage = "Usage: corvane-verify [--json] [--quiet] [-t KIND] [-s SIZE_KB] "
-                              "[-v VERSION] [-i DEVICE_ID] FILE...\n";
+                              "[-v VERSION] [-i DEVICE_ID] FILE...\n       corvane-verify "
+                              "[--json] [--quiet] -c MANIFEST [FILE...]\n";
     const auto help = options_action::help, version = options_action::version,
                v = options_action::check, no = options_action::refused;
     const struct {
@@ -224,7 +225,7 @@ TEST(VerifyImage, Reasons)
          0x5C9AF745,
          all_other,
          {"type 0x2 (bios) stored, 0x3 (firmware) expected", "size 0x800 stored, 0x1000 expected",
-          "version 1.0.0.21.1 stored, 1.0.0.21.2 expected",
+          "version 1.0.0.2101 stored, 1.0.0.2102 expected",
           "device id 0x8640 stored, 0x9470 expected"}},
         {2048,
          &odd,

@@ -21,9 +21,15 @@ struct verify_run {
     report_streams streams;          // where the reports may go
 };
 
+// A file to check, and what it must be.
+struct file_to_check {
+    std::string_view name;
+    expected_image expected;
+};
+
 // Checks every file named, and compares each standard stream with every one of them, read or
 // not: a stream that is one of them is left out of `streams`, so that no report can land in a
 // file it names, and that file is not judged.
-[[nodiscard]] verify_run check_files(std::span<char* const> names, const expected_image& expected);
+[[nodiscard]] verify_run check_files(std::span<const file_to_check> files);
 
 } // namespace corvane

@@ -4,6 +4,7 @@
 #include "report/verify_json.h"
 #include "report/verify_text.h"
 #include "tools/corvane-verify/exit_status.h"
+#include "tools/corvane-verify/manifest.h"
 #include "tools/corvane-verify/options.h"
 #include "verify/verify_run.h"
 
@@ -15,7 +16,21 @@ using namespace corvane;
 // reports, and a status for the whole run: a file that could not be read wins over an invalid one.
 int check(const verify_options& options, report_streams& streams)
 {
-    const verify_run run = check_files(options.files, options.expected);
+    std::vector<listed_image> listed;
+    if (options.manifest != nullptr) {
+        std::string refusal;
+        listed = read_manifest(options.manifest, refusal);
+        if (!refusal.empty()) {
+            put(stderr, refusal);
+            return exit_not_checked;
+        }
+    }
+    std::vector<file_to_check> files;
+    for (const listed_image& image : listed)
+        files.push_back({image.path, image.expected});
+    for (const char* name : options.files)
+        files.push_back({name, options.expected});
+    const verify_run run = check_files(files);
     streams = run.streams;
     const bool text = !options.quiet && !options.json;
     int status = exit_all_valid;

@@ -18,7 +18,8 @@ namespace {
 constexpr const char* try_help = "Try 'corvane-verify --help' for more information.\n";
 constexpr const char* usage_line =
     "Usage: corvane-verify [--json] [--quiet] [-t KIND] [-s SIZE_KB] [-v VERSION] [-i DEVICE_ID] "
-    "FILE...\n";
+    "FILE...\n"
+    "       corvane-verify [--json] [--quiet] -c MANIFEST [FILE...]\n";
 
 parsed_options refused(std::string text) { return {options_action::refused, {}, std::move(text)}; }
 
@@ -35,6 +36,7 @@ parsed_options parse_options(std::span<char*> args)
         {"size", required_argument, nullptr, 's'},
         {"image-version", required_argument, nullptr, 'v'},
         {"device-id", required_argument, nullptr, 'i'},
+        {"check", required_argument, nullptr, 'c'},
         {nullptr, 0, nullptr, 0},
     };
     const int argc = static_cast<int>(args.size());
@@ -45,7 +47,7 @@ parsed_options parse_options(std::span<char*> args)
     bool version = false;
     opterr = 0;
     optind = 0; // getopt starts afresh, on every platform's getopt
-    for (int c; (c = getopt_long(argc, argv, ":jqhVt:s:v:i:", long_options, nullptr)) != -1;) {
+    for (int c; (c = getopt_long(argc, argv, ":jqhVt:s:v:i:c:", long_options, nullptr)) != -1;) {
         switch (c) {
         case 't':
         case 's':
@@ -59,6 +61,9 @@ parsed_options parse_options(std::span<char*> args)
         case ':':
             return refused("corvane-verify: option '" + printable_name(argv[optind - 1]) +
                            "' needs a value\n" + try_help);
+        case 'c':
+            options.manifest = optarg;
+            break;
         case 'j':
             options.json = true;
             break;
@@ -91,7 +96,7 @@ parsed_options parse_options(std::span<char*> args)
         return {options_action::help, {}, {}};
     if (version)
         return {options_action::version, {}, {}};
-    if (optind >= argc)
+    if (optind >= argc && options.manifest == nullptr)
         return refused(std::string("corvane-verify: no file given\n") + usage_line);
     options.files = {argv + optind, static_cast<std::size_t>(argc - optind)};
     return parsed;
@@ -114,6 +119,8 @@ std::string help_text()
            "  -s, --size SIZE_KB          the image size in KB\n"
            "  -v, --image-version VERSION the version, a.b.c.dddd\n"
            "  -i, --device-id DEVICE_ID   the device id, as its hexadecimal digits: 8640\n"
+           "  -c, --check MANIFEST        check every image it lists, each against its words:\n"
+           "                              KIND SIZE_KB VERSION DEVICE_ID PATH, one a line\n"
            "  -h, --help                  print this help and exit\n"
            "  -V, --version               print the version and the checksum engine and exit\n"
            "\n"
