@@ -1,0 +1,67 @@
+// Names as the reports write them: for a terminal (C escapes) and in JSON (\u escapes), each byte
+// of the UTF-8 reading at its boundaries.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "io/image_file.h"
+#include "report/json_string.h"
+#include "report/printable_name.h"
+
+namespace corvane {
+namespace {
+
+std::string json_string(std::string_view text)
+{
+    std::FILE* file = std::tmpfile();
+    put_json_string(file, text);
+    std::string written(static_cast<std::size_t>(std::ftell(file)), '\0');
+    std::rewind(file);
+    const std::size_t got = std::fread(written.data(), 1, written.size(), file);
+    std::fclose(file);
+    return written.substr(0, got);
+}
+
+TEST(Names, ForATerminalAndInJson)
+{
+    const struct {
+        std::string_view name, printable, json;
+    } cases[] = {
+        {"plain.bin", "plain.bin", "\"plain.bin\""},
+        {"q\"\\\n\t\x01\x1f", "q\"\\\\\\n\\t\\x01\\x1f", "\"q\\\"\\\\\\n\\u0009\\u0001\\u001f\""},
+        {"\x7f\xc2\x80\xc2\x9f\xc2\xa0", "\\x7f\\xc2\\x80\\xc2\\x9f\xc2\xa0",
+         "\"\\u007f\\u0080\\u009f\xc2\xa0\""},
+        {"\xe2\x80\xaa\xe2\x80\xae\xe2\x80\xaf\xe2\x81\xa6\xe2\x81\xa9\xe2\x81\xaa",
+         "\\xe2\\x80\\xaa\\xe2\\x80\\xae\xe2\x80\xaf\\xe2\\x81\\xa6\\xe2\\x81\\xa9\xe2\x81\xaa",
+         "\"\\u202a\\u202e\xe2\x80\xaf\\u2066\\u2069\xe2\x81\xaa\""},
+        {"\xdf\xbf\xe0\xa0\x80\xef\xbf\xbd\xf0\x90\x80\x80\xf4\x8f\xbf\xbf",
+         "\xdf\xbf\xe0\xa0\x80\xef\xbf\xbd\xf0\x90\x80\x80\xf4\x8f\xbf\xbf",
+         "\"\xdf\xbf\xe0\xa0\x80\xef\xbf\xbd\xf0\x90\x80\x80\xf4\x8f\xbf\xbf\""},
+        // Not UTF-8: a lone continuation, C0/C1 and F5 leads, an overlong form, a surrogate, past
+        // U+10FFFF, a cut sequence; each bad byte stands alone.
+        {"\x80\xc1\xbf\xf5\xe0\x80\xaf\xed\xa0\x80\xf4\x90\x80\x80\xe2\x82",
+         "\\x80\\xc1\\xbf\\xf5\\xe0\\x80\\xaf\\xed\\xa0\\x80\\xf4\\x90\\x80\\x80\\xe2\\x82",
+         "\"\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\u"
+         "fffd"
+         "\\ufffd\\ufffd\\ufffd\""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(printable_name(c.name), c.printable) << c.printable;
+        EXPECT_EQ(json_string(c.name), c.json) << c.printable;
+    }
+}
+
+TEST(FileIdentity, UnknownDeviceMatchesOnTheNumber)
+{
+    const file_identity a{1, 7}, b{2, 7}, unknown{0, 7}, other{1, 8};
+    EXPECT_TRUE(same_file(a, a));
+    EXPECT_FALSE(same_file(a, b));
+    EXPECT_TRUE(same_file(a, unknown));
+    EXPECT_TRUE(same_file(unknown, b));
+    EXPECT_FALSE(same_file(a, other));
+    EXPECT_FALSE(same_file({0, 7}, {0, 8}));
+}
+
+} // namespace
+} // namespace corvane

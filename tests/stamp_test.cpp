@@ -1,0 +1,163 @@
+// corvane-stamp's pure parts: its strict words, its command line, and the SHA-256 of its report.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "image/sha256.h"
+#include "image/strict_words.h"
+#include "tools/corvane-stamp/options.h"
+
+namespace corvane {
+namespace {
+
+TEST(StrictWords, SizeVersionDeviceId)
+{
+    using v = image_version;
+    const struct {
+        const char* text;
+        std::optional<std::uint32_t> size;
+        std::optional<v> version;
+        std::optional<std::uint16_t> id;
+    } cases[] = {
+        {"2", 2048, {}, {}},
+        {"4194302", 0xFFFFF800, {}, {}},
+        {"4194304", {}, {}, {}},
+        {"0", {}, {}, {}},
+        {"3", {}, {}, {}},
+        {"128k", {}, {}, {}},
+        {"+2", {}, {}, {}},
+        {"1.0.0.2101", {}, v{1, 0, 0, 21, 1}, {}},
+        {"99.10.07.9999", {}, v{99, 10, 7, 99, 99}, {}},
+        {"1.10.100.0001", {}, {}, {}},
+        {"1.0.0.210", {}, {}, {}},
+        {"1.0.0.21012", {}, {}, {}},
+        {"1..0.2101", {}, {}, {}},
+        {"1.0.0.2101.", {}, {}, {}},
+        {"a.0.0.2101", {}, {}, {}},
+        {"8640", 8847360, {}, 0x8640},
+        {"0x9356", {}, {}, 0x9356},
+        {"0X9470", {}, {}, 0x9470},
+        {"18640", 19087360, {}, {}},
+        {"8641", {}, {}, {}},
+        {"0x", {}, {}, {}},
+        {"", {}, {}, {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(strict_image_size(c.text), c.size) << c.text;
+        EXPECT_EQ(strict_version(c.text), c.version) << c.text;
+        EXPECT_EQ(strict_device_id(c.text), c.id) << c.text;
+    }
+    EXPECT_EQ(smallest_image_size(0), 2048u);
+    EXPECT_EQ(smallest_image_size(1976), 2048u);
+    EXPECT_EQ(smallest_image_size(1977), 4096u);
+    EXPECT_EQ(smallest_image_size(0xFFFFF7B8), 0xFFFFF800u);
+    EXPECT_EQ(smallest_image_size(0xFFFFF7B9), std::nullopt);
+}
+
+TEST(StampOptions, WordsAndRefusals)
+{
+    const std::string usage = "Usage: corvane-stamp -t KIND [-s SIZE_KB] -v VERSION -i DEVICE_ID "
+                              "[--json] [--progress|--no-progress] INPUT OUTPUT\n";
+    const std::string try_help = "Try 'corvane-stamp --help' for more information.\n";
+    const auto ok = stamp_action::stamp, no = stamp_action::refused;
+    const struct {
+        std::vector<std::string> words;
+        stamp_action action;
+        std::string said; // the refusal, or INPUT and OUTPUT
+    } cases[] = {
+        {{"a", "-tbios", "--image-version=1.0.0.2101", "b", "-i", "8640"}, ok, "a b"},
+        {{"-t", "bios", "-v", "1.0.0.2101", "-i", "8640", "--", "-a", "-b"}, ok, "-a -b"},
+        {{"--help"}, stamp_action::help, ""},
+        {{"-V"}, stamp_action::version, ""},
+        {{"-h", "x"}, no, "corvane-stamp: --help takes no other word\n" + try_help},
+        {{"-t", "bios", "-v", "1.0.0.2101", "a", "b"},
+         no,
+         "corvane-stamp: -i/--device-id is missing\n" + usage},
+        {{"-v", "1.0.0.2101", "-i", "8640", "a", "b"},
+         no,
+         "corvane-stamp: -t/--kind is missing\n" + usage},
+        {{"-t", "bios", "-v", "1.0.0.2101", "-i", "8640", "a"},
+         no,
+         "corvane-stamp: INPUT and OUTPUT are needed, and nothing more\n" + usage},
+        {{"-t", "BIOS", "a", "b"},
+         no,
+         "corvane-stamp: --kind 'BIOS': not a kind (hbainfo, bios, firmware, uboot, hba, desc)\n"},
+        {{"--size", "\x1b"},
+         no,
+         "corvane-stamp: --size '\\x1b': not a whole number of 2 KB from 2 to 4194302\n"},
+        {{"-i", "9999"},
+         no,
+         "corvane-stamp: --device-id '9999': not one of 8640, 9470, 9310, 9340, 9356 "
+         "(hexadecimal digits, 0x allowed)\n"},
+        {{"a", "-s"}, no, "corvane-stamp: option '-s' needs a value\n" + try_help},
+        {{"--jsn", "a"}, no, "corvane-stamp: unrecognized option '--jsn'\n" + try_help},
+        {{"-q", "a"}, no, "corvane-stamp: invalid option -- 'q'\n" + try_help},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> words = {"corvane-stamp"};
+        words.insert(words.end(), c.words.begin(), c.words.end());
+        std::vector<char*> args;
+        for (std::string& word : words)
+            args.push_back(word.data());
+        const parsed_stamp_options parsed = parse_stamp_options(args);
+        const copy_request& r = parsed.options.request;
+        EXPECT_EQ(parsed.action, c.action) << c.words.front();
+        EXPECT_EQ(parsed.action == ok ? std::string(r.input) + " " + r.output : parsed.refusal,
+                  c.said)
+            << c.words.front();
+    }
+}
+
+TEST(StampOptions, Values)
+{
+    std::string words[] = {
+        "corvane-stamp", "--json",      "--no-progress", "-t", "uboot",  "-s", "6", "-v",
+        "2.1.0.0305",    "--device-id", "0x9470",        "-",  "out.bin"};
+    std::vector<char*> args;
+    for (std::string& word : words)
+        args.push_back(word.data());
+    const parsed_stamp_options parsed = parse_stamp_options(args);
+    const copy_request& r = parsed.options.request;
+    EXPECT_TRUE(parsed.options.json && r.digest);
+    EXPECT_EQ(parsed.options.progress, progress_choice::never);
+    EXPECT_EQ(r.kind->type_code, 4);
+    EXPECT_EQ(r.image_size, 6144u);
+    EXPECT_EQ(r.version, (image_version{2, 1, 0, 3, 5}));
+    EXPECT_EQ(r.device_id, 0x9470);
+}
+
+// FIPS 180-4's examples, whole and fed in pieces across block ends.
+TEST(Sha256, PublishedDigests)
+{
+    const auto hex = [](const std::array<std::uint8_t, 32>& digest) {
+        std::string text;
+        for (const std::uint8_t byte : digest)
+            text += "0123456789abcdef"[byte >> 4], text += "0123456789abcdef"[byte & 15];
+        return text;
+    };
+    const std::string two_blocks = "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";
+    const struct {
+        std::string text;
+        const char* digest;
+    } cases[] = {
+        {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {two_blocks, "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+        {std::string(1000000, 'a'),
+         "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+    };
+    for (const auto& c : cases) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(c.text.data());
+        sha256 whole, pieces;
+        whole.feed({bytes, c.text.size()});
+        for (std::size_t at = 0, n = 1; at < c.text.size(); at += n, n = n * 7 % 97 + 1)
+            pieces.feed({bytes + at, std::min(n, c.text.size() - at)});
+        EXPECT_EQ(hex(whole.finish()), c.digest) << c.text.size();
+        EXPECT_EQ(hex(pieces.finish()), c.digest) << c.text.size();
+    }
+}
+
+} // namespace
+} // namespace corvane
