@@ -1,11 +1,10 @@
 #include "tools/corvane-stamp/options.h"
 
-#include <getopt.h>
-
 #include "image/crc_engine.h"
 #include "image/image_kinds.h"
 #include "image/image_rules.h"
 #include "image/strict_words.h"
+#include "io/command_options.h"
 #include "report/printable_name.h"
 #include "tools/version.h"
 
@@ -66,35 +65,33 @@ std::string read_value(int option, const char* word, copy_request& request)
 parsed_stamp_options parse_stamp_options(std::span<char*> args)
 {
     enum { json = 256, progress, no_progress };
-    static const option long_options[] = {
-        {"kind", required_argument, nullptr, 't'},
-        {"size", required_argument, nullptr, 's'},
-        {"image-version", required_argument, nullptr, 'v'},
-        {"device-id", required_argument, nullptr, 'i'},
-        {"json", no_argument, nullptr, json},
-        {"progress", no_argument, nullptr, progress},
-        {"no-progress", no_argument, nullptr, no_progress},
-        {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'V'},
-        {nullptr, 0, nullptr, 0},
+    static constexpr long_option long_options[] = {
+        {"kind", true, 't'},
+        {"size", true, 's'},
+        {"image-version", true, 'v'},
+        {"device-id", true, 'i'},
+        {"json", false, json},
+        {"progress", false, progress},
+        {"no-progress", false, no_progress},
+        {"help", false, 'h'},
+        {"version", false, 'V'},
     };
-    const int argc = static_cast<int>(args.size());
-    char** const argv = args.data();
+    option_reader reader(args, "corvane-stamp", "t:s:v:i:hV", long_options);
     parsed_stamp_options parsed{stamp_action::stamp, {}, {}};
     stamp_options& options = parsed.options;
     bool help = false;
     bool version = false;
     bool versioned = false;
     bool identified = false;
-    opterr = 0;
-    optind = 0; // getopt starts afresh, on every platform's getopt
-    for (int c; (c = getopt_long(argc, argv, ":t:s:v:i:hV", long_options, nullptr)) != -1;) {
+    const char* value = nullptr;
+    std::string refusal;
+    for (int c; (c = reader.next(value, refusal, printable_name)) != 0;) {
         switch (c) {
         case 't':
         case 's':
         case 'v':
         case 'i':
-            if (std::string why = read_value(c, optarg, options.request); !why.empty())
+            if (std::string why = read_value(c, value, options.request); !why.empty())
                 return refused(std::move(why));
             versioned = versioned || c == 'v';
             identified = identified || c == 'i';
@@ -114,18 +111,11 @@ parsed_stamp_options parse_stamp_options(std::span<char*> args)
         case 'V':
             version = true;
             break;
-        case ':':
-            return refused("option '" + printable_name(argv[optind - 1]) + "' needs a value\n" +
-                           try_help);
-        default: // named here, so that the message reads the same on every platform
-            if (const char* word = argv[optind - 1]; word[0] == '-' && word[1] == '-')
-                return refused("unrecognized option '" + printable_name(word) + "'\n" + try_help);
-            return refused("invalid option -- '" +
-                           printable_name(std::string(1, static_cast<char>(optopt))) + "'\n" +
-                           try_help);
+        default:
+            return {stamp_action::refused, {}, std::move(refusal)};
         }
     }
-    if ((help || version) && argc != 2)
+    if ((help || version) && args.size() != 2)
         return refused(std::string(help ? "--help" : "--version") + " takes no other word\n" +
                        try_help);
     if (help)
@@ -138,10 +128,11 @@ parsed_stamp_options parse_stamp_options(std::span<char*> args)
           std::pair{versioned, "-v/--image-version"}, std::pair{identified, "-i/--device-id"}})
         if (!given)
             return refused(std::string(name) + " is missing\n" + usage_line);
-    if (argc - optind != 2)
+    const std::span<char*> files = reader.operands();
+    if (files.size() != 2)
         return refused("INPUT and OUTPUT are needed, and nothing more\n" + std::string(usage_line));
-    request.input = argv[optind];
-    request.output = argv[optind + 1];
+    request.input = files[0];
+    request.output = files[1];
     request.digest = options.json;
     return parsed;
 }

@@ -1,12 +1,11 @@
 #include "tools/corvane-verify/options.h"
 
-#include <getopt.h>
-
 #include <cstddef>
 #include <cstdio>
 
 #include "image/crc_engine.h"
 #include "image/image_kinds.h"
+#include "io/command_options.h"
 #include "report/printable_name.h"
 #include "tools/corvane-verify/expected_values.h"
 #include "tools/version.h"
@@ -27,42 +26,31 @@ parsed_options refused(std::string text) { return {options_action::refused, {}, 
 
 parsed_options parse_options(std::span<char*> args)
 {
-    static const option long_options[] = {
-        {"json", no_argument, nullptr, 'j'},
-        {"quiet", no_argument, nullptr, 'q'},
-        {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'V'},
-        {"kind", required_argument, nullptr, 't'},
-        {"size", required_argument, nullptr, 's'},
-        {"image-version", required_argument, nullptr, 'v'},
-        {"device-id", required_argument, nullptr, 'i'},
-        {"check", required_argument, nullptr, 'c'},
-        {nullptr, 0, nullptr, 0},
+    static constexpr long_option long_options[] = {
+        {"json", false, 'j'},         {"quiet", false, 'q'},    {"help", false, 'h'},
+        {"version", false, 'V'},      {"kind", true, 't'},      {"size", true, 's'},
+        {"image-version", true, 'v'}, {"device-id", true, 'i'}, {"check", true, 'c'},
     };
-    const int argc = static_cast<int>(args.size());
-    char** const argv = args.data();
+    option_reader reader(args, "corvane-verify", "jqhVt:s:v:i:c:", long_options);
     parsed_options parsed{options_action::check, {}, {}};
     verify_options& options = parsed.options;
     bool help = false;
     bool version = false;
-    opterr = 0;
-    optind = 0; // getopt starts afresh, on every platform's getopt
-    for (int c; (c = getopt_long(argc, argv, ":jqhVt:s:v:i:c:", long_options, nullptr)) != -1;) {
+    const char* value = nullptr;
+    std::string refusal;
+    for (int c; (c = reader.next(value, refusal, printable_name)) != 0;) {
         switch (c) {
         case 't':
         case 's':
         case 'v':
         case 'i':
             if (std::string why =
-                    read_expected_value(static_cast<char>(c), optarg, options.expected);
+                    read_expected_value(static_cast<char>(c), value, options.expected);
                 !why.empty())
-                return refused(std::move(why));
+                return {options_action::refused, {}, std::move(why)};
             break;
-        case ':':
-            return refused("corvane-verify: option '" + printable_name(argv[optind - 1]) +
-                           "' needs a value\n" + try_help);
         case 'c':
-            options.manifest = optarg;
+            options.manifest = value;
             break;
         case 'j':
             options.json = true;
@@ -76,18 +64,13 @@ parsed_options parse_options(std::span<char*> args)
         case 'V':
             version = true;
             break;
-        default: // named here, so that the message reads the same on every platform
-            if (const char* word = argv[optind - 1]; word[0] == '-' && word[1] == '-')
-                return refused("corvane-verify: unrecognized option '" + printable_name(word) +
-                               "'\n" + try_help);
-            return refused("corvane-verify: invalid option -- '" +
-                           printable_name(std::string(1, static_cast<char>(optopt))) + "'\n" +
-                           try_help);
+        default:
+            return {options_action::refused, {}, std::move(refusal)};
         }
     }
     // Alone, or the run would answer for files it never read: "-q --version 1.0.0.2101 x.bin" is
     // a slip for --image-version, and would end as valid.
-    if ((help || version) && argc != 2)
+    if ((help || version) && args.size() != 2)
         return refused(std::string(help ? "corvane-verify: --help takes no other word\n"
                                         : "corvane-verify: --version takes no other word (the "
                                           "image's version is -v or --image-version)\n") +
@@ -96,9 +79,9 @@ parsed_options parse_options(std::span<char*> args)
         return {options_action::help, {}, {}};
     if (version)
         return {options_action::version, {}, {}};
-    if (optind >= argc && options.manifest == nullptr)
+    options.files = reader.operands();
+    if (options.files.empty() && options.manifest == nullptr)
         return refused(std::string("corvane-verify: no file given\n") + usage_line);
-    options.files = {argv + optind, static_cast<std::size_t>(argc - optind)};
     return parsed;
 }
 
