@@ -29,8 +29,8 @@ struct file_identity {
 struct file_state {
     file_identity identity;
     std::uint64_t length = 0;
-    std::int64_t modified_ns = 0; // modification time, in nanoseconds since the epoch
-    std::int64_t changed_ns = 0;  // change time, likewise
+    std::int64_t modified_ns{}; // modification time, in nanoseconds since the epoch
+    std::int64_t changed_ns{};  // change time, likewise
 
     friend bool operator==(const file_state&, const file_state&) = default;
 };

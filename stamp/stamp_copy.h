@@ -46,7 +46,7 @@ enum class copy_error : std::uint8_t {
 struct copy_result {
     copy_error error = copy_error::none;
     io_status cause{};
-    std::uint64_t values[2] = {0, 0};
+    std::uint64_t values[2] = {};
     // What was made:
     std::uint32_t image_size = 0;
     std::uint32_t crc = 0;

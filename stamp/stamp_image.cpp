@@ -15,7 +15,7 @@ namespace {
 // The checksum passes read through it and the padding is written from it.
 crc_buffer work_buffer;
 
-step_failure failed(step_error error, io_status cause = {}) { return {error, cause, {0, 0}}; }
+step_failure failed(step_error error, io_status cause = {}) { return {error, cause, {}}; }
 
 // The file must be the one the run claimed, in the state its last step left
 // it: when a step opens it, and after a step that only read.

@@ -44,7 +44,7 @@ enum class step_error : std::uint8_t {
 struct step_failure {
     step_error error = step_error::none;
     io_status cause{};
-    std::uint64_t values[2] = {0, 0};
+    std::uint64_t values[2] = {};
 
     explicit operator bool() const noexcept { return error != step_error::none; }
 };

@@ -71,7 +71,7 @@ command_check check_command_line(std::span<char* const> args) noexcept
     // The rest is checked after the echo.
     const std::optional<image_version> version = parse_version_text(*word(6));
     if (!version)
-        return {command_verdict::bad_version, true, nullptr, {0, 0}, {}};
+        return {command_verdict::bad_version, true, nullptr, {}, {}};
     const std::uint32_t image_size = image_size_from_kb(size_kb);
     const std::uint16_t device_id = device_id_from_digits(*word(8));
     if (!device_id_accepted(device_id))
@@ -81,7 +81,7 @@ command_check check_command_line(std::span<char* const> args) noexcept
         return refuse("input size [0x%x] is not supported,it must be devided by %u bytes!\n",
                       image_size, true, image_size_unit);
     return {
-        command_verdict::accepted, true, nullptr, {0, 0}, {kind, *version, image_size, device_id}};
+        command_verdict::accepted, true, nullptr, {}, {kind, *version, image_size, device_id}};
 }
 
 namespace {

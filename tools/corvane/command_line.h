@@ -28,7 +28,7 @@ struct command_check {
     command_verdict verdict = command_verdict::refused;
     bool echoed = false;           // the words passed the checks that come before their echo
     const char* message = nullptr; // a refusal's fixed text, a printf format of `values`
-    unsigned values[2] = {0, 0};
+    unsigned values[2] = {};
     stamp_request request{};
 };
 
