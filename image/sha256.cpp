@@ -31,19 +31,25 @@ void sha256::compress(const std::uint8_t* block) noexcept
         const std::uint32_t s1 = rotr(w[i - 2], 17) ^ rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
         w[i] = w[i - 16] + s0 + w[i - 7] + s1;
     }
-    std::array<std::uint32_t, 8> v = state_; // a b c d e f g h
+    std::uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3], e = state_[4],
+                  f = state_[5], g = state_[6], h = state_[7];
     for (std::size_t i = 0; i < 64; ++i) {
-        const std::uint32_t s1 = rotr(v[4], 6) ^ rotr(v[4], 11) ^ rotr(v[4], 25);
-        const std::uint32_t choice = (v[4] & v[5]) ^ (~v[4] & v[6]);
-        const std::uint32_t t1 = v[7] + s1 + choice + round_constants[i] + w[i];
-        const std::uint32_t s0 = rotr(v[0], 2) ^ rotr(v[0], 13) ^ rotr(v[0], 22);
-        const std::uint32_t majority = (v[0] & v[1]) ^ (v[0] & v[2]) ^ (v[1] & v[2]);
-        std::copy_backward(v.begin(), v.end() - 1, v.end());
-        v[4] += t1;
-        v[0] = t1 + s0 + majority;
+        const std::uint32_t t1 = h + (rotr(e, 6) ^ rotr(e, 11) ^ rotr(e, 25)) +
+                                 ((e & f) ^ (~e & g)) + round_constants[i] + w[i];
+        const std::uint32_t t2 =
+            (rotr(a, 2) ^ rotr(a, 13) ^ rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
+        h = g;
+        g = f;
+        f = e;
+        e = d + t1;
+        d = c;
+        c = b;
+        b = a;
+        a = t1 + t2;
     }
+    const std::uint32_t rounds[8] = {a, b, c, d, e, f, g, h};
     for (std::size_t i = 0; i < 8; ++i)
-        state_[i] += v[i];
+        state_[i] += rounds[i];
 }
 
 void sha256::feed(std::span<const std::uint8_t> bytes) noexcept
