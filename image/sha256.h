@@ -8,8 +8,8 @@
 namespace corvane {
 
 // SHA-256 (FIPS 180-4), for the digest a release manifest records of an image: fed in pieces of
-// any size, finished once. Portable and the same on every platform, one table look-up free
-// round at a time: some 0.15 GiB/s, so it is computed only where a report asks for it.
+// any size, finished once. Portable and the same on every platform, without the processors'
+// SHA instructions: some 0.15 GiB/s, so it is computed only where a report asks for it.
 class sha256 {
 public:
     void feed(std::span<const std::uint8_t> bytes) noexcept;
