@@ -23,8 +23,8 @@ crc_buffer work_buffer;
 // Writeback is started every so many bytes written, so that the flush at the end has little left.
 constexpr std::uint64_t writeback_every = 8u << 20;
 
-copy_result failed(copy_error error, io_status cause = {}, std::uint64_t first = 0,
-                   std::uint64_t second = 0)
+copy_result failed(copy_error error, io_status cause = {}, std::uint64_t first = {},
+                   std::uint64_t second = {})
 {
     return {error, cause, {first, second}, 0, 0, {}};
 }
