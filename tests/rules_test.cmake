@@ -27,6 +27,7 @@ foreach(line IN ITEMS "kind bios 7 bios_2.bin" "kind Bios2 7 x.bin" "device_id 7
   file(WRITE ${OUT}/wrong.txt "${rules}${line}\n")
   execute_process(COMMAND ${CMAKE_COMMAND} -DRULES=${OUT}/wrong.txt -DOUT=${OUT}/wrong
                           -P ${SOURCE}/cmake/rules.cmake RESULT_VARIABLE status ERROR_VARIABLE said)
+  string(REGEX REPLACE "[ \n]+" " " said "${said}") # as CMake wraps a long message
   if(status EQUAL 0 OR NOT said MATCHES "wrong.txt:[0-9]+: .*: ${line}")
     message(FATAL_ERROR "'${line}' was taken (status ${status}): ${said}")
   endif()
