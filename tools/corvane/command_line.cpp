@@ -80,8 +80,7 @@ command_check check_command_line(std::span<char* const> args) noexcept
     if (!image_size_supported(image_size))
         return refuse("input size [0x%x] is not supported,it must be devided by %u bytes!\n",
                       image_size, true, image_size_unit);
-    return {
-        command_verdict::accepted, true, nullptr, {}, {kind, *version, image_size, device_id}};
+    return {command_verdict::accepted, true, nullptr, {}, {kind, *version, image_size, device_id}};
 }
 
 namespace {
