@@ -7,6 +7,7 @@
 
 #include "image/sha256.h"
 #include "image/strict_words.h"
+#include "tests/command_words.h"
 #include "tools/corvane-stamp/options.h"
 
 namespace corvane {
@@ -96,12 +97,8 @@ TEST(StampOptions, WordsAndRefusals)
         {{"-q", "a"}, no, "corvane-stamp: invalid option -- 'q'\n" + try_help},
     };
     for (const auto& c : cases) {
-        std::vector<std::string> words = {"corvane-stamp"};
-        words.insert(words.end(), c.words.begin(), c.words.end());
-        std::vector<char*> args;
-        for (std::string& word : words)
-            args.push_back(word.data());
-        const parsed_stamp_options parsed = parse_stamp_options(args);
+        testing::command_words line("corvane-stamp", c.words);
+        const parsed_stamp_options parsed = parse_stamp_options(line.args);
         const copy_request& r = parsed.options.request;
         EXPECT_EQ(parsed.action, c.action) << c.words.front();
         EXPECT_EQ(parsed.action == ok ? std::string(r.input) + " " + r.output : parsed.refusal,
@@ -112,13 +109,10 @@ TEST(StampOptions, WordsAndRefusals)
 
 TEST(StampOptions, Values)
 {
-    std::string words[] = {
-        "corvane-stamp", "--json",      "--no-progress", "-t", "uboot",  "-s", "6", "-v",
-        "2.1.0.0305",    "--device-id", "0x9470",        "-",  "out.bin"};
-    std::vector<char*> args;
-    for (std::string& word : words)
-        args.push_back(word.data());
-    const parsed_stamp_options parsed = parse_stamp_options(args);
+    testing::command_words line("corvane-stamp",
+                                {"--json", "--no-progress", "-t", "uboot", "-s", "6", "-v",
+                                 "2.1.0.0305", "--device-id", "0x9470", "-", "out.bin"});
+    const parsed_stamp_options parsed = parse_stamp_options(line.args);
     const copy_request& r = parsed.options.request;
     EXPECT_TRUE(parsed.options.json && r.digest);
     EXPECT_EQ(parsed.options.progress, progress_choice::never);
