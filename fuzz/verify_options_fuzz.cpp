@@ -1,6 +1,6 @@
 // corvane-verify's command line from arbitrary words (the input split at NUL bytes): whatever it
 // is given, it takes the words or refuses them with lines that cannot act on a terminal, names a
-// file for every check, and reads the same words the same way a second time.
+// file or a manifest for every check, and reads the same words the same way a second time.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const parsed_options again = parse_options(words);
     if (first.action != again.action || first.refusal != again.refusal)
         std::abort();
-    if (first.action == options_action::check && first.options.files.empty())
+    if (first.action == options_action::check && first.options.files.empty() &&
+        first.options.manifest == nullptr)
         std::abort();
     if (first.action == options_action::refused) {
         const std::string& said = first.refusal;
