@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "io/image_file.h"
 
@@ -15,12 +16,21 @@ namespace corvane {
 inline constexpr std::size_t work_buffer_size = 256 * 1024;
 using crc_buffer = std::array<std::uint8_t, work_buffer_size>;
 
+// Bytes of the image as a pass read them, copied out of its buffer: `into.size()` bytes from the
+// offset `at` of the image, which must lie within it.
+struct pass_copy {
+    std::uint64_t at = 0;
+    std::span<std::uint8_t> into;
+};
+
 // Reads `image_length` bytes from the start of the file and gives the
-// checksum word over all of them but the last 12. A read that comes back
-// short (the file shrank or failed under the tool) fails the pass rather than
-// counting the missing bytes as zero. Cost: one read and one engine call per
-// buffer of 256 KiB.
+// checksum word over all of them but the last 12, and a copy of the bytes
+// `copy` names out of the very reads the word was computed from. A read that
+// comes back short (the file shrank or failed under the tool) fails the pass
+// rather than counting the missing bytes as zero. Cost: one read and one
+// engine call per buffer of 256 KiB.
 [[nodiscard]] io_status image_crc_pass(const image_file& file, std::uint64_t image_length,
-                                       crc_buffer& checkSum_buf, std::uint32_t& word) noexcept;
+                                       crc_buffer& checkSum_buf, std::uint32_t& word,
+                                       pass_copy copy = {}) noexcept;
 
 } // namespace corvane

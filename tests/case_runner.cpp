@@ -295,18 +295,27 @@ lines command_words(const test_case& c, const std::map<std::string, std::string>
 }
 
 // Runs the command under gdb, as "@ gdb BREAK SKIP COMMAND" says: COMMAND runs at the hit of BREAK
-// after SKIP hits. Returns the command's exit status, or -1.
+// after SKIP hits. BREAK is a function, or syscall:NAME for that system call once main has started,
+// whose entry and return are a hit each. Returns the command's exit status, or -1.
 int run_under_gdb(const test_case& c, const lines& argv, const fs::path& root)
 {
-    const std::string how = c.options.at("gdb");
-    const std::size_t skip = how.find(' ') + 1, then = how.find(' ', skip) + 1;
+    const lines how = split_words(c.options.at("gdb"));
+    const std::string where = how.at(0), skip = how.at(1);
     std::string run = "run";
     for (std::size_t i = 1; i < argv.size(); ++i)
         run += " " + argv[i];
-    const lines gdb = split_words("gdb -batch -nx -ex 'break " + how.substr(0, skip - 1) +
-                                  "' -ex 'ignore 1 " + how.substr(skip, then - skip - 1) +
-                                  "' -ex '" + run + " >../out 2>../err' -ex '" + how.substr(then) +
-                                  "' -ex delete -ex continue -ex 'print $_exitcode' " + argv[0]);
+    run += " >../out 2>../err";
+    std::string command = c.options.at("gdb");
+    command.erase(0, command.find(' ', where.size() + 1) + 1);
+    const lines steps =
+        where.starts_with("syscall:")
+            ? lines{"break main",       run,        "catch syscall " + where.substr(8),
+                    "ignore 2 " + skip, "continue", command}
+            : lines{"break " + where, "ignore 1 " + skip, run, command};
+    lines gdb = {"gdb", "-batch", "-nx"};
+    for (const std::string& step : steps)
+        gdb.insert(gdb.end(), {"-ex", step});
+    gdb.insert(gdb.end(), {"-ex", "delete", "-ex", "continue", "-ex", "print $_exitcode", argv[0]});
     run_process({gdb, root / "work", (root / "gdb").string(), (root / "gdb-err").string()});
     const lines log = read_lines(root / "gdb");
     return !log.empty() && log.back().starts_with("$1 = ") ? std::stoi(log.back().substr(5)) : -1;

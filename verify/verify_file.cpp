@@ -4,25 +4,25 @@ namespace corvane {
 
 namespace {
 
-// A step of reading that failed, and what it was.
-struct read_failure {
-    const char* what = nullptr;
-    io_status status{};
+// What one read of the whole file gave: the checksum over it, and the header where it is long
+// enough to hold one, out of the very bytes the checksum was computed from.
+struct snapshot {
+    image_header header{};
+    std::uint32_t crc = 0;
 
-    explicit operator bool() const noexcept { return what != nullptr; }
+    friend bool operator==(const snapshot& a, const snapshot& b)
+    {
+        return a.header.bytes == b.header.bytes && a.crc == b.crc;
+    }
 };
 
-// The header, where the file is long enough to hold one, and the checksum over the file.
-read_failure read_image(const image_file& file, std::uint64_t length, image_header& header,
-                        std::uint32_t& crc, crc_buffer& buffer)
+io_status read_snapshot(const image_file& file, std::uint64_t length, snapshot& read,
+                        crc_buffer& buffer)
 {
-    if (length >= header_distance_from_end)
-        if (const io_status s = file.read_at(length - header_distance_from_end, header.bytes);
-            !s.ok())
-            return {"cannot read the header", s};
-    if (const io_status s = image_crc_pass(file, length, buffer, crc); !s.ok())
-        return {"cannot read", s};
-    return {};
+    const pass_copy header = length >= header_distance_from_end
+                                 ? pass_copy{length - header_distance_from_end, read.header.bytes}
+                                 : pass_copy{};
+    return image_crc_pass(file, length, buffer, read.crc, header);
 }
 
 } // namespace
@@ -57,18 +57,20 @@ file_check check_image_file(const char* path, crc_buffer& buffer, const expected
     result.identified = true;
     const std::uint64_t length = result.state.length;
     result.has_header = length >= header_distance_from_end;
-    if (const read_failure f = read_image(file, length, result.header, result.computed_crc, buffer))
-        return unreadable(f.what, f.status);
+    // Two reads, which must agree: a writer that ignores the lock may be writing the file while it
+    // is read, which the file's times need not show (a shared mapping, a file system whose times
+    // do not move), and a verdict is only given on bytes that read the same twice.
+    snapshot first;
+    snapshot second;
+    for (snapshot* read : {&first, &second})
+        if (const io_status s = read_snapshot(file, length, *read, buffer); !s.ok())
+            return unreadable("cannot read", s);
+    if (first != second)
+        return unreadable("", moved);
+    result.header = first.header;
+    result.computed_crc = first.crc;
     result.verdict = verify_image(length, result.has_header ? &result.header : nullptr,
                                   result.computed_crc, expected);
-    if (!result.verdict.valid()) {
-        image_header header;
-        std::uint32_t crc = 0;
-        if (const read_failure f = read_image(file, length, header, crc, buffer))
-            return unreadable(f.what, f.status);
-        if (header.bytes != result.header.bytes || crc != result.computed_crc)
-            return unreadable("", moved);
-    }
     file_state after{};
     if (const io_status s = file.state(after); !s.ok())
         return unreadable("cannot examine", s);

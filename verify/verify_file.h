@@ -35,11 +35,11 @@ struct file_check {
 // lock keeps a stamping run from starting on it while it is read, and one
 // that is already stamping it makes the check fail rather than judge a
 // half-written image; a file whose state changes under the check fails it
-// too. A file found invalid is read a second time, and must give the same
-// header and checksum again: a writer that ignores the lock may have been
-// writing it when it was read, which the file's times need not show. The
-// checksum is computed by the same pass the stamping uses, and the image is
-// judged against what the caller expects as well.
+// too. The file is read whole twice, each read giving the checksum and the
+// header out of the same bytes, and is judged only when both reads agree: a
+// writer that ignores the lock may be writing it while it is read, which the
+// file's times need not show. The checksum is computed by the same pass the
+// stamping uses, and the image is judged against what the caller expects as well.
 [[nodiscard]] file_check check_image_file(const char* path, crc_buffer& buffer,
                                           const expected_image& expected);
 
