@@ -116,7 +116,8 @@ private:
 [[nodiscard]] io_status sync_folder_of(const char* name) noexcept;
 
 // What a name stands for now, links followed, without reading it: a file that may not be read
-// has an identity too. Nothing (and no error) where nothing stands under the name.
+// has an identity too. Nothing (and no error) where nothing stands under the name, or where the
+// name cannot stand for any file (a loop of symbolic links, a name too long to resolve).
 [[nodiscard]] io_status identity_of(const char* name,
                                     std::optional<file_identity>& identity) noexcept;
 

@@ -271,9 +271,11 @@ io_status identity_of(const char* name, std::optional<file_identity>& identity) 
 {
     struct stat status {};
     identity.reset();
+    // A loop of symbolic links, or a name too long to resolve, stands for no file either: no
+    // process can reach one through it.
     if (::stat(name, &status) == 0)
         identity = identity_from(status);
-    else if (errno != ENOENT && errno != ENOTDIR)
+    else if (errno != ENOENT && errno != ENOTDIR && errno != ELOOP && errno != ENAMETOOLONG)
         return failed(errno);
     return {};
 }

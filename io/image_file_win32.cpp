@@ -259,9 +259,13 @@ io_status identity_of(const char* name, std::optional<file_identity>& identity) 
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
+        // A loop of links, or a name too long or not valid, stands for no file either.
         const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? io_status{}
-                                                                              : failed(error);
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+                       error == ERROR_INVALID_NAME || error == ERROR_CANT_RESOLVE_FILENAME ||
+                       error == ERROR_FILENAME_EXCED_RANGE
+                   ? io_status{}
+                   : failed(error);
     }
     file_identity found;
     const bool known = identity_of_handle(file, found);

@@ -10,8 +10,8 @@ void print_internal_check(const report_streams& streams, const internal_check& c
 {
     if (streams.out != nullptr)
         std::fflush(streams.out);
-    print(streams.err, "Assertion failed: %s, file driver.cpp, line %d\n", check.expression,
-          check.line);
+    print(streams.err_or_out(), "Assertion failed: %s, file driver.cpp, line %d\n",
+          check.expression, check.line);
 }
 
 } // namespace corvane

@@ -12,8 +12,9 @@ struct internal_check {
     int line;
 };
 
-// Writes the check's line on standard error, once standard output has let out what it holds, so
-// that a log of both streams shows it after the last progress line. The caller ends the run with
+// Writes the check's line on standard error (on standard output where standard error is the image),
+// once standard output has let out what it holds, so that a log of both streams shows it after the
+// last progress line. The caller ends the run with
 // its internal-check status and does not touch the file again.
 void print_internal_check(const report_streams& streams, const internal_check& check) noexcept;
 

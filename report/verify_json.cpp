@@ -10,6 +10,7 @@
 #include "image/image_kinds.h"
 #include "image/version_text.h"
 #include "io/output.h"
+#include "report/utf8.h"
 #include "report/verify_text.h"
 
 namespace corvane {
@@ -52,14 +53,35 @@ const char* check_name(image_check check) noexcept
     return names[static_cast<std::size_t>(check)];
 }
 
-bool valid_utf8(std::string_view text)
+// The name as a JSON string can hold it: each byte that is not part of a UTF-8 character as U+FFFD.
+std::string utf8_name(std::string_view name)
 {
-    try {
-        static_cast<void>(json(text).dump());
-        return true;
-    } catch (const json::type_error&) {
-        return false;
+    std::string text;
+    for (std::size_t at = 0; at < name.size();) {
+        char32_t code = 0;
+        const std::size_t n = utf8_sequence(name.substr(at), code);
+        text += n == 0 ? std::string_view("\xEF\xBF\xBD") : name.substr(at, n);
+        at += std::max<std::size_t>(n, 1);
     }
+    return text;
+}
+
+// JSON text with the controls that JSON lets stand (DEL and C1) and the bidirectional controls
+// written as \u escapes, so that a terminal that shows it acts on none of them: the JSON escapes
+// the C0 controls itself, and its own line ends are not in strings.
+std::string terminal_safe(std::string_view text)
+{
+    std::string safe;
+    for (std::size_t at = 0; at < text.size();) {
+        char32_t code = 0;
+        const std::size_t n = std::max<std::size_t>(utf8_sequence(text.substr(at), code), 1);
+        if (code >= 0x7F && (is_control(code) || is_bidi_control(code)))
+            safe += hex_number("\\u%04x", static_cast<unsigned>(code));
+        else
+            safe += text.substr(at, n);
+        at += n;
+    }
+    return safe;
 }
 
 json header_object(const image_header& header)
@@ -96,8 +118,9 @@ json file_object(const checked_file& file)
         failed_checks.push_back(check_name(failed.check));
     }
     json object;
-    object["file"] = file.name;
-    if (!valid_utf8(file.name))
+    const std::string name = utf8_name(file.name);
+    object["file"] = name;
+    if (name != file.name)
         object["file_bytes"] = hex_bytes(file.name);
     object["verdict"] = !check.read ? "ERROR" : check.verdict.valid() ? "OK" : "INVALID";
     object["reasons"] = std::move(reasons);
@@ -121,8 +144,8 @@ void print_json_report(std::FILE* out, std::span<const checked_file> files)
     put(out, "[\n");
     for (std::size_t i = 0; i < files.size(); ++i) {
         std::string text = "  ";
-        for (const char c :
-             file_object(files[i]).dump(2, ' ', false, json::error_handler_t::replace)) {
+        for (const char c : terminal_safe(
+                 file_object(files[i]).dump(2, ' ', false, json::error_handler_t::replace))) {
             text += c;
             if (c == '\n')
                 text += "  ";

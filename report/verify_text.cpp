@@ -132,7 +132,9 @@ void print_text_report(std::FILE* out, const checked_file& file)
 
 void print_unchecked(std::FILE* err, const checked_file& file)
 {
-    put(err, "corvane-verify: " + printable_name(file.name) + ": " + file.check.error + "\n");
+    const std::string name = printable_name(file.name);
+    put(err, "corvane-verify: " + name + ": " + file.check.error + "\n");
+    say_maybe(err, "corvane-verify", file.maybe, name);
 }
 
 void print_count_line(std::FILE* out, const file_count& count, bool after_a_report)

@@ -17,7 +17,8 @@ namespace corvane {
 // verdict, "OK" or one "INVALID: <reason>" line per failed check.
 void print_text_report(std::FILE* out, const checked_file& file);
 
-// Why a file could not be checked, for standard error: "corvane-verify: NAME: REASON".
+// Why a file could not be checked, for standard error: "corvane-verify: NAME: REASON", and the
+// standard streams left out as they cannot be told apart from it.
 void print_unchecked(std::FILE* err, const checked_file& file);
 
 // The count line that ends a text report of several files, after an empty line where a report

@@ -48,7 +48,7 @@ static_assert(
 
 } // namespace
 
-void report_copy_failure(const report_streams& streams, const copy_request& request,
+void report_copy_failure(const copy_streams& streams, const copy_request& request,
                          const copy_result& failure) noexcept
 {
     const copy_text& text = texts[at(failure.error)];
@@ -58,12 +58,14 @@ void report_copy_failure(const report_streams& streams, const copy_request& requ
     const bool about_input =
         failure.error == copy_error::standard_stream ? failure.values[0] != 0 : text.about_input;
     const char* file = about_input ? request.input : request.output;
-    // Said on standard output where standard error is the file.
-    std::FILE* to = streams.err != nullptr ? streams.err : streams.out;
+    std::FILE* to = streams.streams.err_or_out();
     char words[256];
     const std::string_view why = describe(failure.cause, words);
     print(to, "corvane-stamp: %s: %s%s%.*s\n", file, what, why.empty() ? "" : ": ",
           static_cast<int>(why.size()), why.data());
+    say_unexamined(to, "corvane-stamp", streams.standard);
+    say_maybe(to, "corvane-stamp", streams.maybe_input, request.input);
+    say_maybe(to, "corvane-stamp", streams.maybe_output, request.output);
 }
 
 } // namespace corvane

@@ -158,7 +158,7 @@ copy_result read_back(const copy_request& request, const new_file& out, std::uin
 
 } // namespace
 
-copy_result stamp_copy(const copy_request& request, report_streams& streams)
+copy_result stamp_copy(const copy_request& request, copy_streams& streams)
 {
     const bool from_standard_input = std::strcmp(request.input, "-") == 0;
     image_file input;
@@ -168,17 +168,22 @@ copy_result stamp_copy(const copy_request& request, report_streams& streams)
     const bool regular = opened.ok() && !from_standard_input && input.state(before).ok();
 
     // Nothing is printed into the input or the output.
-    const standard_stream_files standard = describe_standard_streams();
-    const unsigned on_input =
-        from_standard_input
-            ? 0
-            : streams_on_file(standard, request.input, regular ? &before.identity : nullptr);
-    const unsigned on_output = streams_on_file(standard, request.output, nullptr);
-    streams = streams_apart_from(on_input | on_output);
-    if ((on_input | on_output) != 0)
-        return failed(copy_error::standard_stream, {}, on_input != 0);
+    streams.standard = describe_standard_streams();
+    const streams_on on_input = from_standard_input
+                                    ? streams_on{}
+                                    : streams_on_file(streams.standard, request.input,
+                                                      regular ? &before.identity : nullptr);
+    const streams_on on_output = streams_on_file(streams.standard, request.output, nullptr);
+    streams.maybe_input = on_input.maybe;
+    streams.maybe_output = on_output.maybe;
+    streams.streams = streams_apart_from(on_input.same | on_input.maybe | on_output.same |
+                                         on_output.maybe | streams.standard.unexamined());
+    if ((on_input.same | on_output.same) != 0)
+        return failed(copy_error::standard_stream, {}, on_input.same != 0);
     if (!opened.ok() || (!from_standard_input && !regular))
         return failed(copy_error::open_input, opened.ok() ? input.state(before) : opened);
+    if (streams.standard.unexamined() != 0)
+        return failed(copy_error::standard_stream);
 
     // Refused before anything is made, where the input's length is known.
     std::optional<std::uint32_t> size = request.image_size;
@@ -189,7 +194,7 @@ copy_result stamp_copy(const copy_request& request, report_streams& streams)
     if (regular && before.length > room)
         return failed(copy_error::too_long, {}, before.length, room);
 
-    progress_line progress(request, streams.err);
+    progress_line progress(request, streams.streams.err);
     new_file out;
     if (const io_status s = out.file.create_beside(request.output, out.name); !s.ok())
         return failed(copy_error::create, s);

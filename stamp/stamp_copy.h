@@ -53,6 +53,15 @@ struct copy_result {
     std::array<std::uint8_t, 32> sha256{}; // where the request asked for it
 };
 
+// Where a run's output may go: the standard streams that are not, and may not be, its input or
+// its output, and why a stream is left out where that is a doubt.
+struct copy_streams {
+    report_streams streams;
+    standard_stream_files standard;
+    unsigned maybe_input = 0; // left out as they cannot be told apart from the input
+    unsigned maybe_output = 0;
+};
+
 // Makes OUTPUT atomically: INPUT (only read) is copied into a new file beside OUTPUT, padded with
 // 0xFF, given its header 72 bytes before its end, read back, which must give the CRC of the bytes
 // written, flushed to storage, and only then renamed over OUTPUT, whose folder is flushed too.
@@ -62,12 +71,14 @@ struct copy_result {
 // is gone; a run killed midway leaves OUTPUT as it was, and at most the new file beside it.
 // Progress goes to `streams.err`; nothing else is printed. Works in a buffer of static storage:
 // one run at a time.
-// `streams` is set first, to leave out a standard stream that is the input or the output.
-[[nodiscard]] copy_result stamp_copy(const copy_request& request, report_streams& streams);
+// `streams` is set first, to leave out a standard stream that is, or may be, the input or the
+// output.
+[[nodiscard]] copy_result stamp_copy(const copy_request& request, copy_streams& streams);
 
-// Says a failure on standard error, "corvane-stamp: FILE: WHAT[: REASON]", FILE the input or the
-// output as the failure concerns it.
-void report_copy_failure(const report_streams& streams, const copy_request& request,
+// Says a failure on standard error (on standard output where standard error is left out),
+// "corvane-stamp: FILE: WHAT[: REASON]", FILE the input or the output as the failure concerns it,
+// then why a stream was left out where that was a doubt.
+void report_copy_failure(const copy_streams& streams, const copy_request& request,
                          const copy_result& failure) noexcept;
 
 } // namespace corvane

@@ -185,18 +185,29 @@ step_failure read_pass(const image_run& run, image_file& file, std::uint32_t& wo
 
 } // namespace
 
+streams_on leave_out_image_streams(image_run& run, const file_identity* opened) noexcept
+{
+    run.standard = describe_standard_streams();
+    const streams_on on = streams_on_file(run.standard, run.file_name, opened);
+    run.maybe = on.maybe;
+    run.streams = streams_apart_from(on.same | on.maybe | run.standard.unexamined());
+    return on;
+}
+
 step_failure claim_image(image_run& run) noexcept
 {
     const io_status opened = run.claim.open(run.file_name, open_mode::read);
     file_state found;
     const bool identified = opened.ok() && run.claim.state(found).ok();
-    const unsigned streams = streams_on_file(describe_standard_streams(), run.file_name,
-                                             identified ? &found.identity : nullptr);
-    run.streams = streams_apart_from(streams);
-    if (streams != 0)
+    const streams_on on = leave_out_image_streams(run, identified ? &found.identity : nullptr);
+    // A stream that is the image; else why the image cannot be opened (a name that cannot be
+    // looked up either leaves the only other doubt); else a stream that may be any file.
+    if (on.same != 0)
         return failed(step_error::standard_stream);
     if (!opened.ok())
         return failed(step_error::open, opened);
+    if (run.standard.unexamined() != 0)
+        return failed(step_error::standard_stream);
     if (const io_status locked = run.claim.lock(lock_mode::exclusive); !locked.ok())
         return failed(locked.error == io_error::locked ? step_error::locked : step_error::open,
                       locked);
@@ -214,8 +225,14 @@ stamp_result stamp_image(image_run& run, const step_failure& claimed, std::uint3
         return !failure;
     };
 
+    if (!done(step::claim, claimed)) {
+        std::FILE* to = run.streams.err_or_out();
+        say_unexamined(to, "corvane", run.standard);
+        say_maybe(to, "corvane", run.maybe, run.file_name);
+        return result;
+    }
     std::uint64_t input_length = 0;
-    if (!done(step::claim, claimed) || !done(step::measure, measure(run, image_size, input_length)))
+    if (!done(step::measure, measure(run, image_size, input_length)))
         return result;
     if (input_length > image_size - header_distance_from_end &&
         !done(step::old_header, look_under_header(run, image_size)))

@@ -16,7 +16,13 @@ struct image_run {
     image_file claim;
     file_state state{};
     report_streams streams{};
+    standard_stream_files standard{}; // what the standard streams are
+    unsigned maybe = 0; // streams left out as they cannot be told apart from the image
 };
+
+// Decides which standard streams are, or may be, the image the run names, and leaves them out of
+// `run.streams`: a run refused before its claim says nothing into the image either.
+streams_on leave_out_image_streams(image_run& run, const file_identity* opened = nullptr) noexcept;
 
 // Claims the image before anything of the run is printed: opens it, decides which standard
 // streams are the image (by the open file and by the name; `run.streams` leaves them out), locks

@@ -88,14 +88,11 @@ stamp_result report_failure(const report_streams& streams, const char* file_name
     }
     const auto first = static_cast<unsigned long long>(failure.values[0]);
     const auto second = static_cast<unsigned long long>(failure.values[1]);
-    print(streams.out, text.line, first, second);
-    // Standard output may be the image, and so left out.
-    if (failure.error == step_error::standard_stream)
-        print(streams.err, text.line, first, second);
+    print(streams.out_or_err(), text.line, first, second);
     if (failure.cause.error != io_error::none && failure.cause.error != io_error::locked) {
         char words[256];
         const std::string_view why = describe(failure.cause, words);
-        print(streams.err, "corvane: %s: %.*s\n", file_name, static_cast<int>(why.size()),
+        print(streams.err_or_out(), "corvane: %s: %.*s\n", file_name, static_cast<int>(why.size()),
               why.data());
     }
     return stamp_result::failed;

@@ -55,11 +55,10 @@ enum class stamp_result {
     internal_check, // an internal check failed, and has said so
 };
 
-// The one place a failure is said. The fixed text of (step, error) goes to standard output (the
-// refusal of a standard stream that is the image to standard error too), or an internal check's
-// line to standard error; then, where the system or the file said why, one line
-// "corvane: FILE: REASON" to standard error. Nothing goes to a stream that is the image.
-// Returns how the run ends.
+// The one place a failure is said. The fixed text of (step, error) goes to standard output, or an
+// internal check's line to standard error; then, where the system or the file said why, one line
+// "corvane: FILE: REASON" to standard error. Nothing goes to a stream that is, or may be, the
+// image: a line meant for a stream left out goes to the other one. Returns how the run ends.
 [[nodiscard]] stamp_result report_failure(const report_streams& streams, const char* file_name,
                                           step where, const step_failure& failure) noexcept;
 

@@ -351,9 +351,12 @@ TEST_P(Case, Runs)
     const lines argv = command_words(c, tools, root);
     if (!tools.contains(c.head.at(3)) || c.options.contains("gdb"))
         ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+    const auto given = [&](const std::string& which) {
+        return c.options.contains("std" + which) ? c.options.at("std" + which) : "";
+    };
     const auto stream = [&](const std::string& which) {
-        return c.options.contains("std" + which) ? c.options.at("std" + which)
-                                                 : (root / which).string();
+        const std::string file = (root / which).string();
+        return given(which).empty() ? file : given(which) == "pipe" ? "pipe " + file : given(which);
     };
     const int status = c.options.contains("gdb")
                            ? run_under_gdb(c, argv, root)
@@ -361,9 +364,9 @@ TEST_P(Case, Runs)
 
     EXPECT_EQ(status, std::stoi(c.head.at(1)));
     std::map<char, lines> part = c.parts;
-    if (!c.options.contains("stdout"))
+    if (given("out").empty() || given("out") == "pipe")
         expect_lines(part['|'].empty() ? part['.'] : part['|'], root / "out", part['|'].empty());
-    if (!c.options.contains("stderr"))
+    if (given("err").empty() || given("err") == "pipe")
         expect_lines(part['!'], root / "err", false);
     const std::string check = (root / "check").string();
     EXPECT_EQ(run_process({layout_command(c, true), work, "/dev/null", check}), 0)

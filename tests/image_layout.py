@@ -6,7 +6,8 @@
 #     image_layout.py check FILE LAYOUT...  says how each FILE differs from its LAYOUT, and fails,
 #                                           if one does
 #
-# A LAYOUT is dir (dir shared: one anyone may write to), fifo, link:TARGET, or an image as a list
+# A LAYOUT is dir (dir shared: one anyone may write to; dir unsearchable: one only its owner may
+# list, and no one search), fifo, link:TARGET, or an image as a list
 # of pieces:
 #     ramp:N       N bytes counting up from 0, mod 256
 #     N*HH         N bytes of the value HH (hexadecimal)
@@ -67,7 +68,8 @@ def make(file, words):
     os.makedirs(os.path.dirname(file) or '.', exist_ok=True)
     if words[0] in ('dir', 'fifo') or words[0].startswith('link:'):
         {'dir': os.mkdir, 'fifo': os.mkfifo}.get(words[0], lambda f: os.symlink(words[0][5:], f))(file)
-        return os.chmod(file, 0o777) if words[-1] == 'shared' else None
+        modes = {'shared': 0o777, 'unsearchable': 0o600}
+        return os.chmod(file, modes[words[-1]]) if words[-1] in modes else None
     with open(file, 'wb') as out:
         for offset, chunk, length in pieces(layout):
             out.seek(offset)
@@ -79,7 +81,7 @@ def make(file, words):
 
 
 def differs(file, words):
-    layout = [w for w in words if w not in ('ro', '+a', 'shared')]
+    layout = [w for w in words if w not in ('ro', '+a', 'shared', 'unsearchable')]
     if kind_of(file) or words[0] in ('dir', 'fifo') or words[0].startswith('link:'):
         return None if kind_of(file) == words[0] else f'{file} is {kind_of(file) or "a file"}, not {words[0]}'
     with open(file, 'rb') as found:

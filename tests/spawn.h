@@ -12,8 +12,10 @@ struct process {
     std::vector<std::string> argv;   // argv[0] is looked up in PATH
     std::filesystem::path directory; // where it runs
     // Its standard output and error: a file created afresh, or "closed", "full" (every write
-    // fails), "append FILE" (a file of its folder, open for appending), or "closed-pipe" (a pipe
-    // whose reader is gone).
+    // fails), "append FILE" (a file of its folder, open for appending), "closed-pipe" (a pipe
+    // whose reader is gone), or "pipe FILE" (a pipe, what comes out of it written to FILE; the
+    // pipes are read one after the other, so a program must not fill the second while the first
+    // is read).
     std::string out, err;
 };
 

@@ -10,21 +10,21 @@ namespace corvane {
 verify_run check_files(std::span<const file_to_check> files)
 {
     const auto buffer = std::make_unique<crc_buffer>();
-    const standard_stream_files streams = describe_standard_streams();
     verify_run run;
+    run.standard = describe_standard_streams();
     run.files.reserve(files.size());
-    unsigned file_streams = 0;
+    unsigned left_out = run.standard.unexamined();
     for (const auto& [name_view, expected] : files) {
         const std::string name(name_view);
         file_check check = check_image_file(name.c_str(), *buffer, expected);
-        if (const unsigned on = streams_on_file(
-                streams, name.c_str(), check.identified ? &check.state.identity : nullptr)) {
-            file_streams |= on;
+        const streams_on on = streams_on_file(run.standard, name.c_str(),
+                                              check.identified ? &check.state.identity : nullptr);
+        if (on.same != 0)
             check = {.error = "is the standard output or standard error of this run"};
-        }
-        run.files.push_back({name_view, std::move(check)});
+        left_out |= on.same | on.maybe;
+        run.files.push_back({name_view, std::move(check), on.maybe});
     }
-    run.streams = streams_apart_from(file_streams);
+    run.streams = streams_apart_from(left_out);
     return run;
 }
 

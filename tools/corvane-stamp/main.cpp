@@ -29,7 +29,7 @@ void print_json(std::FILE* out, const copy_request& request, const copy_result& 
     put(out, "\"\n}\n");
 }
 
-int stamp(stamp_options& options, report_streams& streams)
+int stamp(stamp_options& options, copy_streams& streams)
 {
     copy_request& request = options.request;
     request.progress = options.progress == progress_choice::always ||
@@ -40,7 +40,7 @@ int stamp(stamp_options& options, report_streams& streams)
         return exit_not_made;
     }
     if (options.json)
-        print_json(streams.out, request, made);
+        print_json(streams.streams.out, request, made);
     return exit_made;
 }
 
@@ -51,7 +51,7 @@ int run_tool(int argc, char* argv[])
     if (!prepare_standard_streams("corvane-stamp"))
         return exit_not_made;
     parsed_stamp_options parsed = parse_stamp_options({argv, static_cast<std::size_t>(argc)});
-    report_streams streams;
+    copy_streams streams;
     int status = exit_made;
     switch (parsed.action) {
     case stamp_action::stamp:
@@ -69,6 +69,7 @@ int run_tool(int argc, char* argv[])
         break;
     }
     // A report that never arrived fails the run, though the image is made.
-    return finish_standard_output("corvane-stamp", streams) || status != exit_made ? status
-                                                                                   : exit_not_made;
+    return finish_standard_output("corvane-stamp", streams.streams) || status != exit_made
+               ? status
+               : exit_not_made;
 }

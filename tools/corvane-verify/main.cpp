@@ -33,13 +33,16 @@ int check(const verify_options& options, report_streams& streams)
     const verify_run run = check_files(files);
     streams = run.streams;
     const bool text = !options.quiet && !options.json;
+    // Why a file could not be read, or why a stream gets nothing: on standard error, or, in a text
+    // report, on standard output where standard error is left out. A JSON report holds the former.
+    std::FILE* said = options.quiet ? nullptr : text ? streams.err_or_out() : streams.err;
+    say_unexamined(said, "corvane-verify", run.standard);
     int status = exit_all_valid;
     file_count count{static_cast<unsigned>(run.files.size()), 0, 0};
     for (const checked_file& file : run.files) {
         if (!file.check.read) {
             status = exit_not_checked;
-            if (!options.quiet)
-                print_unchecked(streams.err, file);
+            print_unchecked(said, file);
             continue;
         }
         if (text && count.valid + count.invalid > 0)
@@ -55,7 +58,8 @@ int check(const verify_options& options, report_streams& streams)
     // A run over several files ends with its count, for a reader of a long report.
     if (text && count.files > 1)
         print_count_line(streams.out, count, count.valid + count.invalid > 0);
-    return status;
+    // A report that never arrived is a check that was not done.
+    return streams.out == nullptr && !options.quiet ? exit_not_checked : status;
 }
 
 } // namespace

@@ -30,9 +30,8 @@ command_check refuse(const char* message, unsigned value = 0, bool echoed = fals
 // The version text has exactly four digits after its third dot.
 constexpr internal_check version_digits = {"(dot[3]-dot[2]-1)==4", 101};
 
-} // namespace
-
-command_check check_command_line(std::span<char* const> args) noexcept
+// The checks in their order.
+command_check judge_words(std::span<char* const> args) noexcept
 {
     if (args.size() > 9 || args.size() < 2)
         return refuse(
@@ -83,18 +82,32 @@ command_check check_command_line(std::span<char* const> args) noexcept
     return {command_verdict::accepted, true, nullptr, {}, {kind, *version, image_size, device_id}};
 }
 
+} // namespace
+
+command_check check_command_line(std::span<char* const> args) noexcept
+{
+    command_check check = judge_words(args);
+    if (args.size() > 2)
+        check.named = find_image_kind(args[2]);
+    return check;
+}
+
 namespace {
 
 int stamp(std::span<char* const> args, report_streams& streams)
 {
     const command_check check = check_command_line(args);
     // The image is claimed before a byte is printed, so that the run knows
-    // which of its standard streams are the image, and leaves them out.
+    // which of its standard streams are the image, and leaves them out; a
+    // refused run leaves out those that are the image it names.
     image_run run;
     step_failure claimed;
-    if (check.verdict == command_verdict::accepted) {
-        run.file_name = check.request.kind->file_name;
-        claimed = claim_image(run);
+    if (check.named != nullptr) {
+        run.file_name = check.named->file_name;
+        if (check.verdict == command_verdict::accepted)
+            claimed = claim_image(run);
+        else
+            leave_out_image_streams(run);
     }
     streams = run.streams;
 
@@ -109,7 +122,7 @@ int stamp(std::span<char* const> args, report_streams& streams)
     case command_verdict::accepted:
         break;
     case command_verdict::refused:
-        print(streams.out, check.message, check.values[0], check.values[1]);
+        print(streams.out_or_err(), check.message, check.values[0], check.values[1]);
         return exit_bad_arguments;
     case command_verdict::bad_version:
         print_internal_check(streams, version_digits);

@@ -30,6 +30,8 @@ struct command_check {
     const char* message = nullptr; // a refusal's fixed text, a printf format of `values`
     unsigned values[2] = {};
     stamp_request request{};
+    const image_kind* named = nullptr; // the kind position 2 names, refused or not: its file is the
+                                       // image, which no stream may print into
 };
 
 // Touches no file and prints nothing.
