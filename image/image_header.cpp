@@ -18,10 +18,7 @@ bool header_replaces_data(std::span<const std::uint8_t> under) noexcept
         return std::all_of(under.begin(), under.end(),
                            [value](std::uint8_t b) { return b == value; });
     };
-    const bool header_before =
-        under.size() >= image_signature.size() &&
-        std::equal(image_signature.begin(), image_signature.end(), under.begin());
-    return !header_before && !all(0xFF) && !all(0x00);
+    return !all(0xFF) && !all(0x00);
 }
 
 void build_image_header(image_header& header, std::uint8_t type, const image_version& version,

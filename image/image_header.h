@@ -60,8 +60,8 @@ static_assert(image_signature.size() == header_field::type - header_field::signa
 
 // Whether the input bytes a header is about to be written over hold data of
 // the input, which the header replaces: not when they are erased flash (all
-// 0xFF) or zeros, nor when they start with the signature (a header written
-// there before), nor when there are none.
+// 0xFF) or zeros, nor when there are none. Bytes that start with the signature
+// are data too: a header is only ever found there in a file of the image size.
 [[nodiscard]] bool header_replaces_data(std::span<const std::uint8_t> under) noexcept;
 
 void set_header_crc(image_header& header, std::uint32_t crc) noexcept;
