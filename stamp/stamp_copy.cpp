@@ -206,12 +206,6 @@ copy_result stamp_copy(const copy_request& request, copy_streams& streams)
         return f.error == copy_error::too_long && !size
                    ? failed(copy_error::too_long_for_any, {}, f.values[0])
                    : f;
-    file_state after{};
-    if (regular && (!input.state(after).ok() || after != before || length != before.length))
-        return failed(copy_error::input_changed);
-    // Closed before the rename, which Windows refuses over a file still open.
-    if (const io_status s = input.close(); !s.ok())
-        return failed(copy_error::read_input, s);
     if (!size)
         size = smallest_image_size(length);
 
@@ -227,6 +221,14 @@ copy_result stamp_copy(const copy_request& request, copy_streams& streams)
         return f;
     if (const io_status s = out.file.sync(); !s.ok())
         return failed(copy_error::flush, s);
+    // The input as it was read, up to the moment the image is on storage: an input rewritten later
+    // is newer than the image, which a build then makes again. Closed before the rename, which
+    // Windows refuses over a file still open.
+    file_state after{};
+    if (regular && (!input.state(after).ok() || after != before || length != before.length))
+        return failed(copy_error::input_changed);
+    if (const io_status s = input.close(); !s.ok())
+        return failed(copy_error::read_input, s);
     if (const io_status s = out.file.close(); !s.ok())
         return failed(copy_error::close, s);
     if (const io_status s = replace_file(out.name, request.output); !s.ok())

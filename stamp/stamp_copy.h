@@ -66,7 +66,8 @@ struct copy_streams {
 // 0xFF, given its header 72 bytes before its end, read back, which must give the CRC of the bytes
 // written, flushed to storage, and only then renamed over OUTPUT, whose folder is flushed too.
 // The bytes are those corvane makes of the same input and words. An input longer than the image
-// holds before its header, or one that moves while it is read, is refused. After any failure
+// holds before its header, or one that moves between the start of its reading and the moment the
+// image is on storage, is refused. After any failure
 // OUTPUT is as it was (but for a failed flush of its folder, after the rename), and the new file
 // is gone; a run killed midway leaves OUTPUT as it was, and at most the new file beside it.
 // Progress goes to `streams.err`; nothing else is printed. Works in a buffer of static storage:
