@@ -10,7 +10,8 @@
 # words are checked here, when the project is configured; the image is made when it is built, only
 # when INPUT, the words or a DEPENDS changed. The target's CORVANE_IMAGE_FILE property is OUTPUT,
 # and each image's words and path go into one manifest of the build, ${CORVANE_IMAGE_MANIFEST},
-# which `corvane-verify --check` checks in one run.
+# which `corvane-verify --check` checks in one run. An OUTPUT that is INPUT (links followed), or
+# that another image is made into, is refused.
 include_guard(GLOBAL)
 set(CORVANE_IMAGE_MANIFEST ${CMAKE_BINARY_DIR}/corvane-images.txt)
 
@@ -69,6 +70,18 @@ function(corvane_add_image target)
   if(arg_OUTPUT)
     get_filename_component(output "${arg_OUTPUT}" ABSOLUTE BASE_DIR ${CMAKE_CURRENT_BINARY_DIR})
   endif()
+  # OUTPUT replaces INPUT, with links followed, only by a rule that makes its own input anew on
+  # every build; and two images cannot be made into one file.
+  file(REAL_PATH ${input} real_input)
+  file(REAL_PATH ${output} real_output)
+  if(real_output STREQUAL real_input)
+    message(FATAL_ERROR "${rule}: OUTPUT ${output} is INPUT ${input}, which the image would replace")
+  endif()
+  get_property(made_by GLOBAL PROPERTY corvane_image_made_by_${real_output})
+  if(made_by)
+    message(FATAL_ERROR "${rule}: OUTPUT ${output} is made by corvane_add_image(${made_by}) already")
+  endif()
+  set_property(GLOBAL PROPERTY corvane_image_made_by_${real_output} ${target})
   get_filename_component(folder ${output} DIRECTORY)
   file(MAKE_DIRECTORY ${folder})
   # The words in a file of their own, rewritten only when they change, so that a change of the

@@ -18,7 +18,8 @@ if(CMAKE_SCRIPT_MODE_FILE)
 else()
   set(rules_file ${PROJECT_SOURCE_DIR}/image/image_rules.txt)
   set(rules_out ${PROJECT_BINARY_DIR})
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${rules_file})
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${rules_file}
+                                                                 ${rules_source}/packaging/corvane.mk.in)
 endif()
 
 function(corvane_rules_refuse number line why)

@@ -307,6 +307,10 @@ std::string_view system_message(int code, std::span<char> buffer) noexcept
         return std::strerror(ENOSPC);
     case ERROR_FILE_TOO_LARGE:
         return std::strerror(EFBIG);
+    case ERROR_CANT_RESOLVE_FILENAME: // a loop of links; the C library has no text for ELOOP
+        return "Too many levels of symbolic links";
+    case ERROR_FILENAME_EXCED_RANGE:
+        return "File name too long";
     default:
         break;
     }
