@@ -371,13 +371,15 @@ TEST_P(Case, Runs)
     const std::string check = (root / "check").string();
     EXPECT_EQ(run_process({layout_command(c, true), work, "/dev/null", check}), 0)
         << ::testing::PrintToString(read_lines(check));
-    std::set<fs::path> named; // the case's files, or the folders they are in
+    std::set<fs::path> named; // the case's files, and the folders they are in
     for (const auto* files : {&c.before, &c.after})
         for (const auto& [file, layout] : *files)
-            named.insert(*fs::path(file).begin());
-    for (const auto& entry : fs::directory_iterator(work))
-        EXPECT_TRUE(named.contains(entry.path().filename()))
-            << entry.path().filename() << " appeared";
+            for (fs::path path = file; !path.empty(); path = path.parent_path())
+                named.insert(path);
+    for (const auto& entry : fs::recursive_directory_iterator(
+             work, fs::directory_options::skip_permission_denied))
+        EXPECT_TRUE(named.contains(entry.path().lexically_relative(work)))
+            << entry.path().lexically_relative(work) << " appeared";
 }
 
 // How a table reads: names stand for their text, a row goes on over lines ending in " \\" and is

@@ -2,7 +2,8 @@
 # kill_at_each_call.sh FILE OLD NEW COMMAND...: runs COMMAND under strace to list its system calls,
 # then again, killed (SIGKILL, as a power cut or an out-of-memory kill stops a build) at each of
 # them in turn; after each run, FILE must be OLD or NEW, whole. FILE starts as OLD. At the end
-# COMMAND runs to its end, FILE must be NEW, and what the killed runs left beside it is removed.
+# COMMAND runs to its end, FILE must be NEW, and the new files the killed runs left beside it
+# (.NAME.*, in its folder) are removed.
 set -u
 file=$1 old=$2 new=$3
 shift 3
@@ -14,4 +15,4 @@ while read -r call count; do
   cmp -s "$file" "$old" || cmp -s "$file" "$new" || { echo "killed at $call $count: $file is a part"; exit 1; }
 done < .each
 "$@" && cmp -s "$file" "$new" || { echo "the last run fails"; exit 1; }
-rm -f .calls .each ."$file".*
+rm -f .calls .each "$(dirname "$file")/.$(basename "$file")".*

@@ -28,7 +28,7 @@ TEST(Names, ForATerminalAndInJson)
     const struct {
         std::string_view name, printable, json;
     } cases[] = {
-        {"plain.bin", "plain.bin", "\"plain.bin\""},
+        {"a plain~.bin", "a plain~.bin", "\"a plain~.bin\""},
         {"q\"\\\n\t\x01\x1f", "q\"\\\\\\n\\t\\x01\\x1f", "\"q\\\"\\\\\\n\\u0009\\u0001\\u001f\""},
         {"\x7f\xc2\x80\xc2\x9f\xc2\xa0", "\\x7f\\xc2\\x80\\xc2\\x9f\xc2\xa0",
          "\"\\u007f\\u0080\\u009f\xc2\xa0\""},
