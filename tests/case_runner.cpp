@@ -376,8 +376,8 @@ TEST_P(Case, Runs)
         for (const auto& [file, layout] : *files)
             for (fs::path path = file; !path.empty(); path = path.parent_path())
                 named.insert(path);
-    for (const auto& entry : fs::recursive_directory_iterator(
-             work, fs::directory_options::skip_permission_denied))
+    for (const auto& entry :
+         fs::recursive_directory_iterator(work, fs::directory_options::skip_permission_denied))
         EXPECT_TRUE(named.contains(entry.path().lexically_relative(work)))
             << entry.path().lexically_relative(work) << " appeared";
 }

@@ -87,12 +87,8 @@ TEST(ImageHeader, ReplacesData)
     const struct {
         std::string_view under;
         bool data;
-    } cases[] = {{""sv, false},
-                 {"\xff\xff\xff"sv, false},
-                 {"\0\0\0"sv, false},
-                 {"\x01"sv, true},
-                 {"\xff\xff\0"sv, true},
-                 {"ZT_FLASH\x02\x01"sv, true}};
+    } cases[] = {{""sv, false},    {"\xff\xff\xff"sv, false}, {"\0\0\0"sv, false},
+                 {"\x01"sv, true}, {"\xff\xff\0"sv, true},    {"ZT_FLASH\x02\x01"sv, true}};
     for (const auto& c : cases) {
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(c.under.data());
         EXPECT_EQ(header_replaces_data({bytes, c.under.size()}), c.data) << c.under;
