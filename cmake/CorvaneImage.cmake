@@ -70,8 +70,8 @@ function(corvane_add_image target)
   if(arg_OUTPUT)
     get_filename_component(output "${arg_OUTPUT}" ABSOLUTE BASE_DIR ${CMAKE_CURRENT_BINARY_DIR})
   endif()
-  # OUTPUT replaces INPUT, with links followed, only by a rule that makes its own input anew on
-  # every build; and two images cannot be made into one file.
+  # An OUTPUT that is INPUT, links followed, would replace the input with its image, which the next
+  # build would stamp again; and two images cannot be made into one file.
   file(REAL_PATH ${input} real_input)
   file(REAL_PATH ${output} real_output)
   if(real_output STREQUAL real_input)

@@ -42,6 +42,9 @@ struct streams_on {
     unsigned same = 0;  // the file itself
     unsigned maybe = 0; // regular files that cannot be told apart from it: the name can be
                         // neither opened nor looked up (a folder that may not be searched)
+
+    // The streams a run leaves out for the file: those that are it, or may be.
+    [[nodiscard]] unsigned left_out() const noexcept { return same | maybe; }
 };
 [[nodiscard]] streams_on streams_on_file(const standard_stream_files& streams, const char* name,
                                          const file_identity* opened) noexcept;

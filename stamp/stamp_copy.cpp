@@ -176,8 +176,8 @@ copy_result stamp_copy(const copy_request& request, copy_streams& streams)
     const streams_on on_output = streams_on_file(streams.standard, request.output, nullptr);
     streams.maybe_input = on_input.maybe;
     streams.maybe_output = on_output.maybe;
-    streams.streams = streams_apart_from(on_input.same | on_input.maybe | on_output.same |
-                                         on_output.maybe | streams.standard.unexamined());
+    streams.streams = streams_apart_from(on_input.left_out() | on_output.left_out() |
+                                         streams.standard.unexamined());
     if ((on_input.same | on_output.same) != 0)
         return failed(copy_error::standard_stream, {}, on_input.same != 0);
     if (!opened.ok() || (!from_standard_input && !regular))

@@ -190,7 +190,7 @@ streams_on leave_out_image_streams(image_run& run, const file_identity* opened) 
     run.standard = describe_standard_streams();
     const streams_on on = streams_on_file(run.standard, run.file_name, opened);
     run.maybe = on.maybe;
-    run.streams = streams_apart_from(on.same | on.maybe | run.standard.unexamined());
+    run.streams = streams_apart_from(on.left_out() | run.standard.unexamined());
     return on;
 }
 

@@ -11,8 +11,8 @@ namespace corvane::testing {
 
 namespace {
 
-// Gives descriptor `fd` what `how` says (see spawn.h). A pipe's write end goes to the child; its
-// read end comes back in `reader`, to be closed at once (closed-pipe) or read from (pipe).
+// Gives descriptor `fd` what `how` says (see spawn.h). A pipe's write end goes to the child; both
+// ends come back in `pipe_ends`, the read end to be closed at once (closed-pipe) or read (pipe).
 void arrange(posix_spawn_file_actions_t& actions, int fd, const std::string& how,
              const std::filesystem::path& directory, int (&pipe_ends)[2])
 {

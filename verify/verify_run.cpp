@@ -21,7 +21,7 @@ verify_run check_files(std::span<const file_to_check> files)
                                               check.identified ? &check.state.identity : nullptr);
         if (on.same != 0)
             check = {.error = "is the standard output or standard error of this run"};
-        left_out |= on.same | on.maybe;
+        left_out |= on.left_out();
         run.files.push_back({name_view, std::move(check), on.maybe});
     }
     run.streams = streams_apart_from(left_out);
