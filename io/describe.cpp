@@ -34,4 +34,29 @@ std::string_view describe(const io_status& status, std::span<char> buffer) noexc
     return "";
 }
 
+std::string_view describe(file_kind kind) noexcept
+{
+    switch (kind) {
+    case file_kind::none:
+        return "nothing";
+    case file_kind::regular:
+        return "a regular file";
+    case file_kind::link:
+        return "a symbolic link";
+    case file_kind::folder:
+        return "a folder";
+    case file_kind::fifo:
+        return "a FIFO";
+    case file_kind::socket:
+        return "a socket";
+    case file_kind::character_device:
+        return "a character device";
+    case file_kind::block_device:
+        return "a block device";
+    case file_kind::other:
+        break;
+    }
+    return "not a regular file";
+}
+
 } // namespace corvane

@@ -78,10 +78,16 @@ public:
     // The process's standard input, as an input to read from start to end: a file, a pipe or a
     // terminal, whatever it is. Closed like any other.
     [[nodiscard]] io_status open_standard_input() noexcept;
-    // A new file beside `target`, in its folder, under a name no file had (".TARGET.PID.N"): made
+    // A new file beside `target`, in its folder, under a name no file had (new_file_name.h): made
     // exclusively, never over an existing file, with the mode a new file gets there, open for
-    // reading and writing. Its name goes into `name`, which must hold the target's and 32 more.
+    // reading and writing, and held against remove_stale_beside for as long as it is open (a
+    // lock on POSIX, the sharing mode on Windows). Its name goes into `name`, which must hold the
+    // target's folder and longest_file_name + 1 bytes more.
     [[nodiscard]] io_status create_beside(const char* target, std::span<char> name) noexcept;
+    // This file, made by create_beside under `own_name`, renamed over `to` at once: `to` is the old
+    // file or the new one, never anything between. On POSIX the file stays open and held through
+    // the rename, and close() ends it; Windows renames only a closed file, so it is closed first.
+    [[nodiscard]] io_status rename_over(const char* own_name, const char* to) noexcept;
     [[nodiscard]] io_status state(file_state& state) const noexcept;
     // Without waiting: `locked` when another process holds a lock that
     // conflicts. Where the file system cannot lock at all, the file is taken
@@ -108,9 +114,29 @@ private:
     std::intptr_t handle_ = -1; // the platform's descriptor or handle
 };
 
-// `from` renamed over `to` at once: `to` is the old file or the new one, never anything between.
-[[nodiscard]] io_status replace_file(const char* from, const char* to) noexcept;
 [[nodiscard]] io_status remove_file(const char* name) noexcept;
+
+// What stands under a name, the name itself where it is a symbolic link.
+enum class file_kind : std::uint8_t {
+    none, // nothing, or nothing any process can reach through the name
+    regular,
+    link,
+    folder,
+    fifo,
+    socket,
+    character_device,
+    block_device,
+    other,
+};
+[[nodiscard]] io_status kind_of(const char* name, file_kind& kind) noexcept;
+// "a FIFO", "a character device" and the like.
+[[nodiscard]] std::string_view describe(file_kind kind) noexcept;
+
+// Removes the new files that runs killed before their end left beside `target`: every file of
+// the new files' names for it that no live run holds. Such a file another run still holds, or
+// one this process may not open, stays. Says the first that could not be removed, its name in
+// `name` (which holds as much as create_beside's), and goes on with the others.
+[[nodiscard]] io_status remove_stale_beside(const char* target, std::span<char> name) noexcept;
 // Returns once the folder that holds `name` has its entries on storage (a rename in it, say);
 // where the platform has no such flush (Windows, whose rename writes through), at once.
 [[nodiscard]] io_status sync_folder_of(const char* name) noexcept;

@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -11,6 +12,7 @@
 #include <limits>
 
 #include "io/image_file.h"
+#include "io/new_file_name.h"
 #include "io/platform.h"
 
 #if defined(__linux__)
@@ -110,22 +112,47 @@ io_status image_file::open_standard_input() noexcept
 
 io_status image_file::create_beside(const char* target, std::span<char> name) noexcept
 {
-    const std::string_view path(target);
-    const std::size_t slash = path.rfind('/') + 1; // 0 where there is none
-    for (unsigned n = 0;; ++n) {
-        const int length =
-            std::snprintf(name.data(), name.size(), "%.*s.%s.%ld.%u", static_cast<int>(slash),
-                          target, target + slash, static_cast<long>(::getpid()), n);
+    const std::size_t slash = base_name_at(target);
+    char stem[longest_file_name + 1];
+    const std::size_t stem_length = new_file_stem(target + slash, stem);
+    for (unsigned n = 0; n < 100; ++n) {
+        const int length = std::snprintf(
+            name.data(), name.size(), "%.*s%.*s%ld.%u", static_cast<int>(slash), target,
+            static_cast<int>(stem_length), stem, static_cast<long>(::getpid()), n);
         if (length < 0 || static_cast<std::size_t>(length) >= name.size())
             return failed(ENAMETOOLONG);
         const int fd = ::open(name.data(), O_RDWR | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            handle_ = fd;
-            return {};
-        }
-        if (errno != EEXIST || n == 99)
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0)
             return failed(errno);
+        // Held from here on. Before the lock, a run clearing what killed runs left may have taken
+        // the file for one of theirs: it then holds the lock, or has removed the name.
+        const bool held =
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno == ENOLCK || errno == EOPNOTSUPP;
+        const int error = errno;
+        struct stat opened {
+        }, named{};
+        if (held && (::fstat(fd, &opened) != 0 || ::stat(name.data(), &named) != 0 ||
+                     identity_from(opened) != identity_from(named))) {
+            ::close(fd);
+            continue;
+        }
+        if (!held) {
+            ::close(fd);
+            if (error == EWOULDBLOCK)
+                continue;
+            return failed(error);
+        }
+        handle_ = fd;
+        return {};
     }
+    return failed(EEXIST);
+}
+
+io_status image_file::rename_over(const char* own_name, const char* to) noexcept
+{
+    return ::rename(own_name, to) == 0 ? io_status{} : failed(errno);
 }
 
 io_status image_file::state(file_state& state) const noexcept
@@ -236,14 +263,66 @@ io_status image_file::close() noexcept
     return ::close(fd) == 0 ? io_status{} : failed(errno);
 }
 
-io_status replace_file(const char* from, const char* to) noexcept
-{
-    return ::rename(from, to) == 0 ? io_status{} : failed(errno);
-}
-
 io_status remove_file(const char* name) noexcept
 {
     return ::unlink(name) == 0 ? io_status{} : failed(errno);
+}
+
+io_status kind_of(const char* name, file_kind& kind) noexcept
+{
+    struct stat status {};
+    kind = file_kind::none;
+    if (::lstat(name, &status) != 0)
+        return errno == ENOENT || errno == ENOTDIR || errno == ELOOP || errno == ENAMETOOLONG
+                   ? io_status{}
+                   : failed(errno);
+    const mode_t type = status.st_mode & S_IFMT;
+    kind = type == S_IFREG    ? file_kind::regular
+           : type == S_IFLNK  ? file_kind::link
+           : type == S_IFDIR  ? file_kind::folder
+           : type == S_IFIFO  ? file_kind::fifo
+           : type == S_IFSOCK ? file_kind::socket
+           : type == S_IFCHR  ? file_kind::character_device
+           : type == S_IFBLK  ? file_kind::block_device
+                              : file_kind::other;
+    return {};
+}
+
+io_status remove_stale_beside(const char* target, std::span<char> name) noexcept
+{
+    const std::size_t slash = base_name_at(target);
+    char stem[longest_file_name + 1];
+    const std::string_view stem_text(stem, new_file_stem(target + slash, stem));
+    char folder[4096];
+    if (std::snprintf(folder, sizeof folder, "%.*s", static_cast<int>(slash), target) >=
+        static_cast<int>(sizeof folder))
+        return {};
+    DIR* entries = ::opendir(slash == 0 ? "." : folder);
+    if (entries == nullptr)
+        return {}; // a folder that cannot be listed holds nothing this run made
+    io_status first{};
+    char candidate[sizeof folder + longest_file_name + 1];
+    while (const dirent* entry = ::readdir(entries)) {
+        if (!is_new_file_name(entry->d_name, stem_text))
+            continue;
+        std::snprintf(candidate, sizeof candidate, "%s%s", folder, entry->d_name);
+        const int fd = ::open(candidate, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        // Its run is gone where its lock can be taken; the name must still be the file locked.
+        struct stat held {
+        }, named{};
+        const bool stale = ::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) &&
+                           ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(candidate, &named) == 0 &&
+                           identity_from(held) == identity_from(named);
+        if (stale && ::unlink(candidate) != 0 && first.ok()) {
+            first = failed(errno);
+            std::snprintf(name.data(), name.size(), "%s", candidate);
+        }
+        ::close(fd);
+    }
+    ::closedir(entries);
+    return first;
 }
 
 io_status sync_folder_of(const char* name) noexcept

@@ -8,6 +8,7 @@
 #include <cwchar>
 
 #include "io/image_file.h"
+#include "io/new_file_name.h"
 #include "io/platform.h"
 
 namespace corvane {
@@ -112,27 +113,43 @@ io_status image_file::open_standard_input() noexcept
 
 io_status image_file::create_beside(const char* target, std::span<char> name) noexcept
 {
-    const std::string_view path(target);
-    const std::size_t slash = path.find_last_of("/\\") + 1; // 0 where there is none
-    for (unsigned n = 0;; ++n) {
-        const int length = std::snprintf(name.data(), name.size(), "%.*s.%s.%lu.%u",
-                                         static_cast<int>(slash), target, target + slash,
-                                         static_cast<unsigned long>(GetCurrentProcessId()), n);
+    const std::size_t slash = base_name_at(target);
+    char stem[longest_file_name + 1];
+    const std::size_t stem_length = new_file_stem(target + slash, stem);
+    for (unsigned n = 0; n < 100; ++n) {
+        const int length =
+            std::snprintf(name.data(), name.size(), "%.*s%.*s%lu.%u", static_cast<int>(slash),
+                          target, static_cast<int>(stem_length), stem,
+                          static_cast<unsigned long>(GetCurrentProcessId()), n);
         wchar_t wide[32768];
         if (length < 0 || static_cast<std::size_t>(length) >= name.size())
             return failed(ERROR_FILENAME_EXCED_RANGE);
         if (!widen(name.data(), wide))
             return failed(GetLastError());
+        // Not shared for deletion: no other process can remove it while it is open.
         const HANDLE file = CreateFileW(wide, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                         nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             handle_ = reinterpret_cast<std::intptr_t>(file);
             return {};
         }
-        const DWORD error = GetLastError();
-        if (error != ERROR_FILE_EXISTS || n == 99)
+        if (const DWORD error = GetLastError(); error != ERROR_FILE_EXISTS)
             return failed(error);
     }
+    return failed(ERROR_FILE_EXISTS);
+}
+
+io_status image_file::rename_over(const char* own_name, const char* to) noexcept
+{
+    if (const io_status closed = close(); !closed.ok())
+        return closed;
+    wchar_t wide_from[32768];
+    wchar_t wide_to[32768];
+    if (!widen(own_name, wide_from) || !widen(to, wide_to))
+        return failed(GetLastError());
+    return MoveFileExW(wide_from, wide_to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? io_status{}
+               : failed(GetLastError());
 }
 
 io_status image_file::state(file_state& state) const noexcept
@@ -224,23 +241,85 @@ io_status image_file::close() noexcept
     return CloseHandle(file) ? io_status{} : failed(GetLastError());
 }
 
-io_status replace_file(const char* from, const char* to) noexcept
-{
-    wchar_t wide_from[32768];
-    wchar_t wide_to[32768];
-    if (!widen(from, wide_from) || !widen(to, wide_to))
-        return failed(GetLastError());
-    return MoveFileExW(wide_from, wide_to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-               ? io_status{}
-               : failed(GetLastError());
-}
-
 io_status remove_file(const char* name) noexcept
 {
     wchar_t wide[32768];
     if (!widen(name, wide))
         return failed(GetLastError());
     return DeleteFileW(wide) ? io_status{} : failed(GetLastError());
+}
+
+io_status kind_of(const char* name, file_kind& kind) noexcept
+{
+    kind = file_kind::none;
+    wchar_t wide[32768];
+    if (!widen(name, wide))
+        return failed(GetLastError());
+    const HANDLE file = CreateFileW(
+        wide, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+                       error == ERROR_INVALID_NAME || error == ERROR_CANT_RESOLVE_FILENAME ||
+                       error == ERROR_FILENAME_EXCED_RANGE
+                   ? io_status{}
+                   : failed(error);
+    }
+    const DWORD type = GetFileType(file);
+    FILE_BASIC_INFO basic{};
+    const bool described = type != FILE_TYPE_DISK ||
+                           GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic);
+    const DWORD error = GetLastError();
+    CloseHandle(file);
+    if (!described)
+        return failed(error);
+    kind = type == FILE_TYPE_CHAR   ? file_kind::character_device
+           : type == FILE_TYPE_PIPE ? file_kind::fifo
+           : type != FILE_TYPE_DISK ? file_kind::other
+           : (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? file_kind::link
+           : (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0     ? file_kind::folder
+                                                                        : file_kind::regular;
+    return {};
+}
+
+io_status remove_stale_beside(const char* target, std::span<char> name) noexcept
+{
+    const std::size_t slash = base_name_at(target);
+    char stem[longest_file_name + 1];
+    const std::string_view stem_text(stem, new_file_stem(target + slash, stem));
+    char pattern[4096];
+    if (std::snprintf(pattern, sizeof pattern, "%.*s*", static_cast<int>(slash), target) >=
+        static_cast<int>(sizeof pattern))
+        return {};
+    wchar_t wide[32768];
+    WIN32_FIND_DATAW found{};
+    const HANDLE entries =
+        widen(pattern, wide) ? FindFirstFileW(wide, &found) : INVALID_HANDLE_VALUE;
+    if (entries == INVALID_HANDLE_VALUE)
+        return {}; // a folder that cannot be listed holds nothing this run made
+    io_status first{};
+    do {
+        char entry[longest_file_name * 3 + 1];
+        const int n = WideCharToMultiByte(CP_UTF8, 0, found.cFileName, -1, entry, sizeof entry,
+                                          nullptr, nullptr);
+        if (n == 0 || !is_new_file_name(entry, stem_text))
+            continue;
+        char candidate[sizeof pattern + sizeof entry];
+        std::snprintf(candidate, sizeof candidate, "%.*s%s", static_cast<int>(slash), target,
+                      entry);
+        // A file its run still has open is not shared for deletion, and stays.
+        if (widen(candidate, wide) && !DeleteFileW(wide)) {
+            const DWORD error = GetLastError();
+            if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED &&
+                error != ERROR_FILE_NOT_FOUND && first.ok()) {
+                first = failed(error);
+                std::snprintf(name.data(), name.size(), "%s", candidate);
+            }
+        }
+    } while (FindNextFileW(entries, &found));
+    FindClose(entries);
+    return first;
 }
 
 io_status sync_folder_of(const char*) noexcept

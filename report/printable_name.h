@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -11,5 +12,10 @@ namespace corvane {
 // \n, \t, \x1b, \xc2\x9b); every other character as it is. The text report, the
 // reasons on standard error and the usage errors all write names so.
 [[nodiscard]] std::string printable_name(std::string_view name);
+
+// The same text in a fixed buffer, for the stamping tool, which allocates nothing: as much of it
+// as `buffer` holds, in whole escapes. A name of n bytes takes at most 4n + 1.
+[[nodiscard]] std::string_view printable_name(std::string_view name,
+                                              std::span<char> buffer) noexcept;
 
 } // namespace corvane

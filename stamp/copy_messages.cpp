@@ -1,6 +1,7 @@
 #include <array>
 
 #include "io/output.h"
+#include "report/printable_name.h"
 #include "stamp/stamp_copy.h"
 
 namespace corvane {
@@ -10,7 +11,8 @@ namespace {
 // What a failure says, and whether it is about the input (else the output; a standard stream that
 // is one of them says which).
 struct copy_text {
-    const char* what = nullptr; // a printf format of the failure's two values
+    const char* what =
+        nullptr; // a printf format of the failure's two values, or of the kind's words
     bool about_input = false;
 };
 
@@ -19,6 +21,8 @@ constexpr std::size_t at(copy_error error) { return static_cast<std::size_t>(err
 constexpr auto texts = [] {
     std::array<copy_text, at(copy_error::count)> t{};
     t[at(copy_error::standard_stream)] = {"is the standard output or standard error of this run"};
+    t[at(copy_error::stream_unexamined)] = {""}; // the stream's own line says it
+    t[at(copy_error::not_replaceable)] = {"is %s, which is never replaced"};
     t[at(copy_error::open_input)] = {"cannot open", true};
     t[at(copy_error::read_input)] = {"cannot read", true};
     t[at(copy_error::too_long)] = {
@@ -32,9 +36,9 @@ constexpr auto texts = [] {
     t[at(copy_error::read_back_differs)] = {
         "the new file reads back with CRC 0x%08llx, 0x%08llx written"};
     t[at(copy_error::flush)] = {"cannot flush the new file to storage"};
-    t[at(copy_error::close)] = {"cannot close the new file"};
     t[at(copy_error::replace)] = {"cannot rename the new file over it"};
     t[at(copy_error::flush_folder)] = {"replaced, but its folder cannot be flushed to storage"};
+    t[at(copy_error::close_after)] = {"replaced, but the new file cannot be closed"};
     return t;
 }();
 static_assert(
@@ -53,19 +57,27 @@ void report_copy_failure(const copy_streams& streams, const copy_request& reques
 {
     const copy_text& text = texts[at(failure.error)];
     char what[160];
-    std::snprintf(what, sizeof what, text.what, static_cast<unsigned long long>(failure.values[0]),
-                  static_cast<unsigned long long>(failure.values[1]));
+    if (failure.error == copy_error::not_replaceable)
+        std::snprintf(what, sizeof what, text.what,
+                      describe(static_cast<file_kind>(failure.values[0])).data());
+    else
+        std::snprintf(what, sizeof what, text.what,
+                      static_cast<unsigned long long>(failure.values[0]),
+                      static_cast<unsigned long long>(failure.values[1]));
     const bool about_input =
         failure.error == copy_error::standard_stream ? failure.values[0] != 0 : text.about_input;
-    const char* file = about_input ? request.input : request.output;
+    char file[4 * 4096 + 1];
+    const std::string_view named =
+        printable_name(about_input ? request.input : request.output, file);
     std::FILE* to = streams.streams.err_or_out();
     char words[256];
     const std::string_view why = describe(failure.cause, words);
-    print(to, "corvane-stamp: %s: %s%s%.*s\n", file, what, why.empty() ? "" : ": ",
-          static_cast<int>(why.size()), why.data());
+    if (what[0] != '\0')
+        print(to, "corvane-stamp: %.*s: %s%s%.*s\n", static_cast<int>(named.size()), named.data(),
+              what, why.empty() ? "" : ": ", static_cast<int>(why.size()), why.data());
     say_unexamined(to, "corvane-stamp", streams.standard);
-    say_maybe(to, "corvane-stamp", streams.maybe_input, request.input);
-    say_maybe(to, "corvane-stamp", streams.maybe_output, request.output);
+    say_maybe(to, "corvane-stamp", streams.maybe_input, printable_name(request.input, file));
+    say_maybe(to, "corvane-stamp", streams.maybe_output, printable_name(request.output, file));
 }
 
 } // namespace corvane

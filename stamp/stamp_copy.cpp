@@ -11,7 +11,9 @@
 #include "image/sha256.h"
 #include "image/strict_words.h"
 #include "io/crc_pass.h"
+#include "io/new_file_name.h"
 #include "io/output.h"
+#include "report/printable_name.h"
 
 namespace corvane {
 
@@ -33,8 +35,10 @@ copy_result failed(copy_error error, io_status cause = {}, std::uint64_t first =
 class progress_line {
 public:
     progress_line(const copy_request& request, std::FILE* err) noexcept
-        : shown_(request.progress ? err : nullptr), output_(request.output)
+        : shown_(request.progress ? err : nullptr)
     {
+        if (shown_ != nullptr)
+            output_ = printable_name(request.output, name_).data();
     }
     void show(std::uint64_t done, std::uint64_t total) noexcept
     {
@@ -59,25 +63,52 @@ public:
 
 private:
     std::FILE* shown_;
-    const char* output_;
+    char name_[4 * 4096 + 1];
+    const char* output_ = "";
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
     std::chrono::steady_clock::time_point last_{};
     bool started_ = false;
 };
 
-// The new file, removed again unless it was renamed over the output.
+// A new file's name: the output's folder and the new file's own name.
+struct new_file_name_buffer {
+    char name[4096 + longest_file_name + 1] = {};
+};
+
+// The new file, removed again unless it was renamed over the output; a removal that fails is
+// said on `warnings`.
 struct new_file {
     image_file file;
-    char name[4096 + 64] = {};
+    new_file_name_buffer named;
+    char* name = named.name;
     bool made = false;
+    std::FILE* warnings = nullptr;
 
-    ~new_file()
-    {
-        static_cast<void>(file.close());
-        if (made)
-            static_cast<void>(remove_file(name));
-    }
+    new_file() = default;
+    new_file(const new_file&) = delete;
+    new_file& operator=(const new_file&) = delete;
+    ~new_file();
 };
+
+// "corvane-stamp: NAME: WHAT: REASON" on `to`, a new file that cannot be removed, of this run
+// or of one killed before its end.
+void warn_not_removed(std::FILE* to, const char* name, const char* what, const io_status& status)
+{
+    char printable[4 * sizeof(new_file_name_buffer{}.name) + 1];
+    char words[256];
+    const std::string_view why = describe(status, words);
+    print(to, "corvane-stamp: %s: %s: %.*s\n", printable_name(name, printable).data(), what,
+          static_cast<int>(why.size()), why.data());
+}
+
+new_file::~new_file()
+{
+    static_cast<void>(file.close());
+    if (!made)
+        return;
+    if (const io_status s = remove_file(name); !s.ok())
+        warn_not_removed(warnings, name, "cannot remove this run's new file", s);
+}
 
 // The input, copied into the new file from its start: its length, and the register over it.
 copy_result copy_input(const copy_request& request, image_file& input, new_file& out,
@@ -183,7 +214,7 @@ copy_result stamp_copy(const copy_request& request, copy_streams& streams)
     if (!opened.ok() || (!from_standard_input && !regular))
         return failed(copy_error::open_input, opened.ok() ? input.state(before) : opened);
     if (streams.standard.unexamined() != 0)
-        return failed(copy_error::standard_stream);
+        return failed(copy_error::stream_unexamined);
 
     // Refused before anything is made, where the input's length is known.
     std::optional<std::uint32_t> size = request.image_size;
@@ -194,9 +225,20 @@ copy_result stamp_copy(const copy_request& request, copy_streams& streams)
     if (regular && before.length > room)
         return failed(copy_error::too_long, {}, before.length, room);
 
+    // Only a regular file, or a symbolic link, is replaced: never a device, a FIFO or a folder.
+    file_kind output_kind{};
+    if (const io_status s = kind_of(request.output, output_kind); !s.ok())
+        return failed(copy_error::create, s);
+    if (output_kind != file_kind::none && output_kind != file_kind::regular &&
+        output_kind != file_kind::link)
+        return failed(copy_error::not_replaceable, {}, static_cast<std::uint64_t>(output_kind));
+
     progress_line progress(request, streams.streams.err);
     new_file out;
-    if (const io_status s = out.file.create_beside(request.output, out.name); !s.ok())
+    out.warnings = streams.streams.err_or_out();
+    if (const io_status s = remove_stale_beside(request.output, out.named.name); !s.ok())
+        warn_not_removed(out.warnings, out.name, "cannot remove the new file of a killed run", s);
+    if (const io_status s = out.file.create_beside(request.output, out.named.name); !s.ok())
         return failed(copy_error::create, s);
     out.made = true;
     std::uint64_t length = 0;
@@ -223,17 +265,17 @@ copy_result stamp_copy(const copy_request& request, copy_streams& streams)
         return failed(copy_error::flush, s);
     // The input as it was read, up to the moment the image is on storage: an input rewritten later
     // is newer than the image, which a build then makes again. Closed before the rename, which
-    // Windows refuses over a file still open.
+    // Windows refuses over a file still open (the input may be the output).
     file_state after{};
     if (regular && (!input.state(after).ok() || after != before || length != before.length))
         return failed(copy_error::input_changed);
     if (const io_status s = input.close(); !s.ok())
         return failed(copy_error::read_input, s);
-    if (const io_status s = out.file.close(); !s.ok())
-        return failed(copy_error::close, s);
-    if (const io_status s = replace_file(out.name, request.output); !s.ok())
+    if (const io_status s = out.file.rename_over(out.name, request.output); !s.ok())
         return failed(copy_error::replace, s);
     out.made = false;
+    if (const io_status s = out.file.close(); !s.ok())
+        return failed(copy_error::close_after, s);
     if (const io_status s = sync_folder_of(request.output); !s.ok())
         return failed(copy_error::flush_folder, s);
     progress.end();

@@ -26,20 +26,23 @@ struct copy_request {
 // What can go wrong; each has one text (stamp/copy_messages.cpp).
 enum class copy_error : std::uint8_t {
     none,
-    standard_stream, // the input or the output is this run's standard output or error
-    open_input,      // the input cannot be opened, or is not a file of stored bytes
+    standard_stream,   // the input or the output is this run's standard output or error
+    stream_unexamined, // a standard stream the system cannot describe may be either
+    open_input,        // the input cannot be opened, or is not a file of stored bytes
     read_input,
     too_long,         // longer than the image holds before its header; values: length, room
     too_long_for_any, // longer than the largest image holds before its header; values: length
     input_changed,    // the input moved while it was read
+    not_replaceable,  // the output is neither a regular file nor a symbolic link; values: kind
     create,           // no new file can be made beside the output
     write,
     read_back,
     read_back_differs, // the file read back does not give the CRC written; values: read, written
     flush,
-    close,
-    replace,      // the new file cannot be renamed over the output
-    flush_folder, // the output's folder cannot be flushed: the output is the new image already
+    replace, // the new file cannot be renamed over the output
+    // After the rename, when the output is the new image already:
+    flush_folder, // the output's folder cannot be flushed to storage
+    close_after,  // the new file cannot be closed
     count,
 };
 
@@ -67,18 +70,20 @@ struct copy_streams {
 // written, flushed to storage, and only then renamed over OUTPUT, whose folder is flushed too.
 // The bytes are those corvane makes of the same input and words. An input longer than the image
 // holds before its header, or one that moves between the start of its reading and the moment the
-// image is on storage, is refused. After any failure
-// OUTPUT is as it was (but for a failed flush of its folder, after the rename), and the new file
-// is gone; a run killed midway leaves OUTPUT as it was, and at most the new file beside it.
-// Progress goes to `streams.err`; nothing else is printed. Works in a buffer of static storage:
-// one run at a time.
+// image is on storage, is refused, and so is an OUTPUT that stands for anything but a regular
+// file or a symbolic link (which is replaced, not followed). After any failure OUTPUT is as it
+// was (but for the failures after the rename), and the new file is gone; a run killed midway
+// leaves OUTPUT as it was, and at most the new file beside it, which the next run for the same
+// OUTPUT removes first. Progress goes to `streams.err`, and so does a warning for a new file, of
+// this run or a killed one, that cannot be removed; nothing else is printed. Works in a buffer of
+// static storage: one run at a time.
 // `streams` is set first, to leave out a standard stream that is, or may be, the input or the
 // output.
 [[nodiscard]] copy_result stamp_copy(const copy_request& request, copy_streams& streams);
 
 // Says a failure on standard error (on standard output where standard error is left out),
 // "corvane-stamp: FILE: WHAT[: REASON]", FILE the input or the output as the failure concerns it,
-// then why a stream was left out where that was a doubt.
+// then why a stream was left out where that was a doubt. Names are written printable.
 void report_copy_failure(const copy_streams& streams, const copy_request& request,
                          const copy_result& failure) noexcept;
 

@@ -7,8 +7,8 @@
 #                                           if one does
 #
 # A LAYOUT is dir (dir shared: one anyone may write to; dir unsearchable: one only its owner may
-# list, and no one search), fifo, link:TARGET, or an image as a list
-# of pieces:
+# list, and no one search), fifo, chardev (the null device's numbers; only where this user may
+# make one), link:TARGET, gone (for check: nothing stands there), or an image as a list of pieces:
 #     ramp:N       N bytes counting up from 0, mod 256
 #     N*HH         N bytes of the value HH (hexadecimal)
 #     hex:HH...    the bytes as written
@@ -19,7 +19,7 @@
 # followed, for make, by ro (read-only) or +a (append-only) where the file is to be so.
 # zlib is the oracle: the checksum word is its CRC-32 of the covered bytes, complemented and
 # byte-reversed, so the file holds the complemented CRC most significant byte first.
-import os, subprocess, sys, zlib
+import os, stat, subprocess, sys, zlib
 
 MIB = 1 << 20
 
@@ -60,12 +60,18 @@ def pieces(layout):
 
 def kind_of(file):
     return ('link:' + os.readlink(file) if os.path.islink(file) else 'dir' if os.path.isdir(file)
+            else 'chardev' if os.path.exists(file) and stat.S_ISCHR(os.stat(file).st_mode)
             else 'fifo' if os.path.exists(file) and not os.path.isfile(file) else None)
 
 
 def make(file, words):
     layout = [w for w in words if w not in ('ro', '+a')]
     os.makedirs(os.path.dirname(file) or '.', exist_ok=True)
+    if words[0] == 'chardev':
+        try:
+            return os.mknod(file, 0o666 | 0o020000, os.makedev(1, 3))
+        except PermissionError:
+            sys.exit(77)
     if words[0] in ('dir', 'fifo') or words[0].startswith('link:'):
         {'dir': os.mkdir, 'fifo': os.mkfifo}.get(words[0], lambda f: os.symlink(words[0][5:], f))(file)
         modes = {'shared': 0o777, 'unsearchable': 0o600}
@@ -82,7 +88,9 @@ def make(file, words):
 
 def differs(file, words):
     layout = [w for w in words if w not in ('ro', '+a', 'shared', 'unsearchable')]
-    if kind_of(file) or words[0] in ('dir', 'fifo') or words[0].startswith('link:'):
+    if words[0] == 'gone':
+        return f'{file} is still there' if os.path.lexists(file) else None
+    if kind_of(file) or words[0] in ('dir', 'fifo', 'chardev') or words[0].startswith('link:'):
         return None if kind_of(file) == words[0] else f'{file} is {kind_of(file) or "a file"}, not {words[0]}'
     with open(file, 'rb') as found:
         for offset, chunk, length in pieces(layout):

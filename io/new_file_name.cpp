@@ -1,0 +1,70 @@
+#include "io/new_file_name.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+namespace corvane {
+
+namespace {
+
+// FNV-1a: a long name's shortened stem tells it from the other long names of its folder that
+// start alike.
+std::uint32_t name_hash(std::string_view text) noexcept
+{
+    std::uint32_t hash = 2166136261u;
+    for (const char c : text)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    return hash;
+}
+
+bool digits_then(std::string_view& text, char end) noexcept
+{
+    std::size_t n = 0;
+    while (n < text.size() && text[n] >= '0' && text[n] <= '9')
+        ++n;
+    if (n == 0 || (end != '\0' ? n >= text.size() || text[n] != end : n != text.size()))
+        return false;
+    text.remove_prefix(end != '\0' ? n + 1 : n);
+    return true;
+}
+
+} // namespace
+
+std::size_t new_file_stem(std::string_view base,
+                          std::span<char, longest_file_name + 1> stem) noexcept
+{
+    // ".", the stem, "." and the suffix.
+    constexpr std::size_t room = longest_file_name - 2 - new_file_suffix_most;
+    if (base.size() <= room) {
+        const int n = std::snprintf(stem.data(), stem.size(), ".%.*s.",
+                                    static_cast<int>(base.size()), base.data());
+        return static_cast<std::size_t>(n);
+    }
+    std::size_t kept = room - 9; // "~" and eight digits
+    while (kept > 0 && (static_cast<unsigned char>(base[kept]) & 0xC0u) == 0x80u)
+        --kept; // never half a character
+    const int n = std::snprintf(stem.data(), stem.size(), ".%.*s~%08x.", static_cast<int>(kept),
+                                base.data(), static_cast<unsigned>(name_hash(base)));
+    return static_cast<std::size_t>(n);
+}
+
+bool is_new_file_name(std::string_view entry, std::string_view stem) noexcept
+{
+    if (!entry.starts_with(stem))
+        return false;
+    entry.remove_prefix(stem.size());
+    return digits_then(entry, '.') && digits_then(entry, '\0');
+}
+
+std::size_t base_name_at(std::string_view target) noexcept
+{
+#if defined(_WIN32)
+    const std::size_t slash = target.find_last_of("/\\");
+#else
+    const std::size_t slash = target.rfind('/');
+#endif
+    return slash == std::string_view::npos ? 0 : slash + 1;
+}
+
+} // namespace corvane

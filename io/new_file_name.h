@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string_view>
+
+namespace corvane {
+
+// The names of the new files corvane-stamp makes beside a target before renaming one over it:
+// ".STEM.PID.N" in the target's folder. STEM is the target's own name where the whole fits the
+// longest name a file system takes (255 bytes), else its first bytes (whole UTF-8 characters),
+// "~" and eight hexadecimal digits of a hash of the whole, so that every name the target may
+// have gives a new file's name that fits too.
+inline constexpr std::size_t longest_file_name = 255;
+// The most a process id and a try's number add: ".4294967295.99".
+inline constexpr std::size_t new_file_suffix_most = 14;
+
+// ".STEM." for the target's own name (its last component), in `stem`, which holds
+// longest_file_name + 1 bytes; its length.
+[[nodiscard]] std::size_t new_file_stem(std::string_view base,
+                                        std::span<char, longest_file_name + 1> stem) noexcept;
+
+// Whether a folder's entry is a new file of that stem: the stem, digits, a dot, digits.
+[[nodiscard]] bool is_new_file_name(std::string_view entry, std::string_view stem) noexcept;
+
+// Where the target's last component starts: after its last separator ('/', and '\\' on Windows).
+[[nodiscard]] std::size_t base_name_at(std::string_view target) noexcept;
+
+} // namespace corvane
