@@ -78,6 +78,38 @@ std::optional<std::uint16_t> strict_device_id(std::string_view text) noexcept
     return id;
 }
 
+std::string read_strict_word(char option, std::string_view word, strict_values& values)
+{
+    const std::string unit = std::to_string(image_size_unit / 1024);
+    switch (option) {
+    case 't':
+        values.kind = find_image_kind(word);
+        return values.kind ? "" : "not a kind (" + kind_words() + ")";
+    case 's':
+        values.size = strict_image_size(word);
+        return values.size ? ""
+                           : "not a whole number of " + unit + " KB from " + unit + " to " +
+                                 std::to_string(most_image_size / 1024);
+    case 'v':
+        if (const auto version = strict_version(word)) {
+            values.version = *version;
+            return "";
+        }
+        return "not a.b.c.dddd (one or two digits three times, then four)";
+    }
+    if (const auto id = strict_device_id(word)) {
+        values.device_id = *id;
+        return "";
+    }
+    return "not one of " + device_id_words() + " (hexadecimal digits, 0x allowed)";
+}
+
+const char* strict_option_name(char option) noexcept
+{
+    return option == 't' ? "--kind" : option == 's' ? "--size" : option == 'v' ? "--image-version"
+                                                                              : "--device-id";
+}
+
 std::optional<std::uint32_t> smallest_image_size(std::uint64_t length) noexcept
 {
     const std::uint64_t needed = length + header_distance_from_end;

@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "image/image_header.h"
+#include "image/image_kinds.h"
 
 namespace corvane {
 
@@ -22,6 +24,23 @@ namespace corvane {
 
 // A device id as its hexadecimal digits (8640), with or without 0x, on the accepted list.
 [[nodiscard]] std::optional<std::uint16_t> strict_device_id(std::string_view text) noexcept;
+
+// The words of -t, -s, -v and -i as they were read.
+struct strict_values {
+    const image_kind* kind = nullptr;
+    std::optional<std::uint32_t> size; // in bytes
+    image_version version{};
+    std::uint16_t device_id = 0;
+};
+
+// Reads the word of -t, -s, -v or (any other option) -i by the functions above into `values`. The
+// rule the word breaks comes back, as a refusal states it after the word ("not a kind (hbainfo,
+// bios, ...)"), or nothing where it is taken. Every reader of these words (corvane-stamp's options,
+// corvane-verify's manifest) holds them to this one.
+[[nodiscard]] std::string read_strict_word(char option, std::string_view word,
+                                           strict_values& values);
+// The long name a refusal gives the option: "--kind", "--size", "--image-version", "--device-id".
+[[nodiscard]] const char* strict_option_name(char option) noexcept;
 
 // The smallest size in bytes, a whole number of units, that holds `length` bytes of input and the
 // header and tail after them; nothing where the header's size field cannot hold it.

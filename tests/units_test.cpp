@@ -14,6 +14,7 @@
 #include "image/version_text.h"
 #include "report/verify_text.h"
 #include "tests/command_words.h"
+#include "tools/corvane-verify/manifest.h"
 #include "tools/corvane-verify/options.h"
 #include "verify/verify_image.h"
 
@@ -155,6 +156,59 @@ TEST(VerifyOptions, ExpectedValues)
     EXPECT_EQ(e.size, 4096u);
     EXPECT_EQ(e.version, (image_version{2, 1, 0, 3, 5}));
     EXPECT_EQ(e.device_id, 0x9470);
+}
+
+// A manifest is read as strictly as corvane-stamp reads its words: a line is an image, left out, or
+// the refusal that names it.
+TEST(Manifest, Lines)
+{
+    const std::string good = "bios 128 1.0.0.2101 8640 ";
+    const struct {
+        std::string text;
+        std::string
+            path_or_refusal; // the path of its one image, or the refusal after "corvane-verify: m"
+    } cases[] = {
+        {good + "a b.bin", "d/a b.bin"},
+        {"firmware\t-\t2.1.0.0305\t0x9470\tf.bin\r\n", "d/f.bin"},
+        {"  # left out\n\t\n" + good + "/abs.bin\n", "/abs.bin"},
+        {good + "c:\\x.bin", "c:\\x.bin"},
+        {good + "x\x01y.bin", "d/x\x01y.bin"},
+        {good + "m.bin" + std::string(1, '\0') + "junk", ":1: a NUL byte in the line"},
+        {"bios" + std::string(1, '\0') + "firmware 128 1.0.0.2101 8640 m.bin",
+         ":1: a NUL byte in the line"},
+        {"bios 128 1.0.0.2101 86\x01"
+         "40 m.bin",
+         ":1: a control byte outside the path"},
+        {"\n" + good + "g.bin\nbios 128k 1.0.0.2101 8640 m.bin",
+         ":3: --size '128k': not a whole number of 2 KB from 2 to 4194302"},
+        {"bios 4194432 1.0.0.2101 8640 m.bin",
+         ":1: --size '4194432': not a whole number of 2 KB from 2 to 4194302"},
+        {"bios 128 1.0.0.2101 18640 m.bin", ":1: --device-id '18640': not one of 8640, 9470, "
+                                            "9310, 9340, 9356 (hexadecimal digits, 0x allowed)"},
+        {"bios 128 1.0.0.21 8640 m.bin",
+         ":1: --image-version '1.0.0.21': not a.b.c.dddd (one or two digits three times, then "
+         "four)"},
+        {"Bios 128 1.0.0.2101 8640 m.bin",
+         ":1: --kind 'Bios': not a kind (hbainfo, bios, firmware, uboot, hba, desc)"},
+        {good, ":1: not KIND SIZE_KB VERSION DEVICE_ID PATH"},
+        {"bios 128 1.0.0.2101", ":1: not KIND SIZE_KB VERSION DEVICE_ID PATH"},
+        {"# nothing but this\n", ": lists no image"},
+    };
+    for (const auto& c : cases) {
+        std::string refusal;
+        const std::vector<listed_image> images = read_manifest_text(c.text, "m", "d/", refusal);
+        const std::string found = images.size() == 1
+                                      ? images[0].path
+                                      : refusal.substr(std::min<std::size_t>(17, refusal.size()));
+        EXPECT_EQ(found, c.path_or_refusal + (refusal.empty() ? "" : "\n")) << c.text;
+    }
+    std::string refusal;
+    const auto images = read_manifest_text("hbainfo - 1.0.0.2101 0x9356 i.bin\n", "m", "", refusal);
+    ASSERT_EQ(images.size(), 1u);
+    EXPECT_EQ(images[0].expected.type_code, 0);
+    EXPECT_EQ(images[0].expected.size, std::nullopt);
+    EXPECT_EQ(images[0].expected.version, (image_version{1, 0, 0, 21, 1}));
+    EXPECT_EQ(images[0].expected.device_id, 0x9356);
 }
 
 // Each failed check is one reason, in the order of the checks, with what was found and expected.

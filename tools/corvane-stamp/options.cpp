@@ -30,34 +30,25 @@ std::string word_refused(const char* option, const char* word, const std::string
 // The value of -t, -s, -v or (any other option) -i, or why it is refused.
 std::string read_value(int option, const char* word, copy_request& request)
 {
+    strict_values values;
+    values.size = request.image_size;
+    const std::string rule = read_strict_word(static_cast<char>(option), word, values);
+    if (!rule.empty())
+        return word_refused(strict_option_name(static_cast<char>(option)), word, rule);
     switch (option) {
     case 't':
-        request.kind = find_image_kind(word);
-        return request.kind ? ""
-                            : word_refused("--kind", word, "not a kind (" + kind_words() + ")");
+        request.kind = values.kind;
+        break;
     case 's':
-        request.image_size = strict_image_size(word);
-        return request.image_size
-                   ? ""
-                   : word_refused("--size", word,
-                                  "not a whole number of " +
-                                      std::to_string(image_size_unit / 1024) + " KB from " +
-                                      std::to_string(image_size_unit / 1024) + " to " +
-                                      std::to_string((0x1'0000'0000u - image_size_unit) / 1024));
+        request.image_size = values.size;
+        break;
     case 'v':
-        if (const auto version = strict_version(word)) {
-            request.version = *version;
-            return "";
-        }
-        return word_refused("--image-version", word,
-                            "not a.b.c.dddd (one or two digits three times, then four)");
+        request.version = values.version;
+        break;
+    default:
+        request.device_id = values.device_id;
     }
-    if (const auto id = strict_device_id(word)) {
-        request.device_id = *id;
-        return "";
-    }
-    return word_refused("--device-id", word,
-                        "not one of " + device_id_words() + " (hexadecimal digits, 0x allowed)");
+    return "";
 }
 
 } // namespace

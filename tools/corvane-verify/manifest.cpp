@@ -1,55 +1,108 @@
 #include "tools/corvane-verify/manifest.h"
 
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
+#include "image/strict_words.h"
 #include "report/printable_name.h"
-#include "tools/corvane-verify/expected_values.h"
 
 namespace corvane {
+
+namespace {
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_control_byte(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
+
+// The next word of `line`, from its first byte that is not blank up to the next blank.
+std::string_view next_word(std::string_view& line)
+{
+    std::size_t start = 0;
+    while (start < line.size() && is_blank(line[start]))
+        ++start;
+    std::size_t end = start;
+    while (end < line.size() && !is_blank(line[end]))
+        ++end;
+    const std::string_view word = line.substr(start, end - start);
+    line.remove_prefix(end);
+    return word;
+}
+
+// Why the line gives no image, or nothing where it gives `image` (or is left out, `listed` false).
+std::string read_line(std::string_view line, std::string_view folder, listed_image& image,
+                      bool& listed)
+{
+    listed = false;
+    if (line.ends_with('\r'))
+        line.remove_suffix(1);
+    if (line.find('\0') != std::string_view::npos)
+        return "a NUL byte in the line";
+    std::string_view rest = line;
+    const std::string_view first = next_word(rest);
+    if (first.empty() || first.starts_with('#'))
+        return "";
+    strict_values values;
+    rest = line;
+    for (const char option : {'t', 's', 'v', 'i'}) {
+        const std::string_view word = next_word(rest);
+        if (word.empty())
+            return "not KIND SIZE_KB VERSION DEVICE_ID PATH";
+        for (const char c : word)
+            if (is_control_byte(c))
+                return "a control byte outside the path";
+        if (option == 's' && word == "-")
+            continue;
+        if (const std::string rule = read_strict_word(option, word, values); !rule.empty())
+            return std::string(strict_option_name(option)) + " '" + printable_name(word) +
+                   "': " + rule;
+    }
+    while (!rest.empty() && is_blank(rest.front()))
+        rest.remove_prefix(1);
+    if (rest.empty())
+        return "not KIND SIZE_KB VERSION DEVICE_ID PATH";
+    image.expected = {values.kind->type_code, values.size, values.version, values.device_id};
+    const bool absolute = rest.starts_with('/') || (rest.size() > 1 && rest[1] == ':');
+    image.path = (absolute ? std::string() : std::string(folder)) + std::string(rest);
+    listed = true;
+    return "";
+}
+
+} // namespace
+
+std::vector<listed_image> read_manifest_text(std::string_view text, std::string_view named,
+                                             std::string_view folder, std::string& refusal)
+{
+    std::vector<listed_image> images;
+    for (int number = 1; !text.empty(); ++number) {
+        const std::size_t end = text.find('\n');
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        listed_image image;
+        bool listed = false;
+        if (const std::string why = read_line(line, folder, image, listed); !why.empty()) {
+            refusal = "corvane-verify: " + std::string(named) + ":" + std::to_string(number) +
+                      ": " + why + "\n";
+            return {};
+        }
+        if (listed)
+            images.push_back(std::move(image));
+    }
+    // A gate that checks nothing would pass a build that made nothing.
+    if (images.empty())
+        refusal = "corvane-verify: " + std::string(named) + ": lists no image\n";
+    return images;
+}
 
 std::vector<listed_image> read_manifest(const std::string& manifest, std::string& refusal)
 {
     std::ifstream in(manifest, std::ios::binary);
-    const std::string named = "corvane-verify: " + printable_name(manifest);
-    if (!in) {
-        refusal = named + ": cannot be read\n";
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (!in && !in.eof()) {
+        refusal = "corvane-verify: " + printable_name(manifest) + ": cannot be read\n";
         return {};
     }
     const std::size_t slash = manifest.find_last_of("/\\");
     const std::string folder = slash == std::string::npos ? "" : manifest.substr(0, slash + 1);
-    std::vector<listed_image> images;
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        if (line.ends_with('\r'))
-            line.pop_back();
-        if (line.empty() || line.starts_with('#'))
-            continue;
-        std::istringstream words(line);
-        std::string kind, size, version, device_id, path;
-        words >> kind >> size >> version >> device_id >> std::ws;
-        std::getline(words, path);
-        const std::string where = named + ":" + std::to_string(number) + ": ";
-        if (path.empty()) {
-            refusal = where + "not KIND SIZE_KB VERSION DEVICE_ID PATH\n";
-            return {};
-        }
-        listed_image image;
-        for (const auto& [option, word] : {std::pair{'t', &kind}, std::pair{'s', &size},
-                                           std::pair{'v', &version}, std::pair{'i', &device_id}}) {
-            if (option == 's' && *word == "-")
-                continue;
-            if (std::string why = read_expected_value(option, word->c_str(), image.expected);
-                !why.empty()) {
-                refusal = where + why.substr(std::string("corvane-verify: ").size());
-                return {};
-            }
-        }
-        const bool absolute = path.starts_with('/') || (path.size() > 1 && path[1] == ':');
-        image.path = absolute ? path : folder + path;
-        images.push_back(std::move(image));
-    }
-    return images;
+    return read_manifest_text(text, printable_name(manifest), folder, refusal);
 }
 
 } // namespace corvane

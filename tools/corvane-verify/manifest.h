@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "verify/verify_image.h"
@@ -13,11 +14,20 @@ struct listed_image {
     expected_image expected;
 };
 
-// Reads a manifest of images, one a line: "KIND SIZE_KB VERSION DEVICE_ID PATH", the words read as
-// -t, -s, -v and -i read them (SIZE_KB "-" for any size), PATH the rest of the line; empty lines
-// and lines that start with # are left out. A line that cannot be read, or a manifest that cannot,
-// gives the refusal in `refusal` ("corvane-verify: MANIFEST:N: WHY"), and no images.
+// Reads a manifest of images, one a line: "KIND SIZE_KB VERSION DEVICE_ID PATH", the words apart by
+// blanks (spaces or tabs) and read exactly as corvane-stamp reads its own (SIZE_KB "-" for any
+// size), PATH the rest of the line, CR LF ends as LF ends. A line of blanks, and one whose first
+// word starts with #, is left out. A NUL anywhere, or another control byte outside PATH, is an
+// error. A line that cannot be read, or a manifest that cannot, gives the refusal in `refusal`
+// ("corvane-verify: MANIFEST:N: WHY"), and no images; so does one that lists no image.
 [[nodiscard]] std::vector<listed_image> read_manifest(const std::string& manifest,
                                                       std::string& refusal);
+
+// The same of a manifest's text, `named` the printable name its refusals give, `folder` where its
+// relative paths start.
+[[nodiscard]] std::vector<listed_image> read_manifest_text(std::string_view text,
+                                                           std::string_view named,
+                                                           std::string_view folder,
+                                                           std::string& refusal);
 
 } // namespace corvane
