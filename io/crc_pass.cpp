@@ -8,11 +8,65 @@
 
 namespace corvane {
 
+namespace {
+
+// Copies the bytes `copy` names that lie in `bytes`, which stand at `done` in the image.
+void copy_out(const pass_copy& copy, std::uint64_t done, std::span<const std::uint8_t> bytes)
+{
+    const std::uint64_t end = copy.at + copy.into.size();
+    if (copy.at < done + bytes.size() && done < end) {
+        const std::uint64_t from = std::max(copy.at, done);
+        std::copy_n(bytes.data() + (from - done), std::min(end, done + bytes.size()) - from,
+                    copy.into.data() + (from - copy.at));
+    }
+}
+
+std::uint64_t covered_length(std::uint64_t image_length)
+{
+    return image_length > crc_uncovered_tail ? image_length - crc_uncovered_tail : 0;
+}
+
+// One pass over a mapping, as read_mapped runs it.
+struct mapped_pass {
+    std::span<const std::uint8_t> bytes;
+    crc_pass_result* result;
+
+    static void run(void* context)
+    {
+        const auto& pass = *static_cast<const mapped_pass*>(context);
+        const std::uint32_t reg =
+            crc_accumulate(crc_initial, pass.bytes.first(covered_length(pass.bytes.size())));
+        copy_out(pass.result->copy, 0, pass.bytes);
+        pass.result->word = checksum_word(reg);
+    }
+};
+
+} // namespace
+
+io_status image_crc_passes(const image_file& file, std::uint64_t image_length,
+                           crc_buffer& checkSum_buf, std::span<crc_pass_result> passes) noexcept
+{
+    mapped_bytes view;
+    if (image_length <= checkSum_buf.size() || !file.map(image_length, view).ok()) {
+        for (crc_pass_result& pass : passes)
+            if (const io_status s =
+                    image_crc_pass(file, image_length, checkSum_buf, pass.word, pass.copy);
+                !s.ok())
+                return s;
+        return {};
+    }
+    for (crc_pass_result& pass : passes) {
+        mapped_pass run{view.bytes(), &pass};
+        if (!read_mapped(mapped_pass::run, &run))
+            return {io_error::ended, 0};
+    }
+    return {};
+}
+
 io_status image_crc_pass(const image_file& file, std::uint64_t image_length,
                          crc_buffer& checkSum_buf, std::uint32_t& word, pass_copy copy) noexcept
 {
-    const std::uint64_t covered =
-        image_length > crc_uncovered_tail ? image_length - crc_uncovered_tail : 0;
+    const std::uint64_t covered = covered_length(image_length);
     std::uint32_t reg = crc_initial;
     for (std::uint64_t done = 0; done < image_length;) {
         const auto n = static_cast<std::size_t>(
@@ -20,12 +74,7 @@ io_status image_crc_pass(const image_file& file, std::uint64_t image_length,
         if (const io_status read = file.read_at(done, std::span(checkSum_buf.data(), n));
             !read.ok())
             return read;
-        if (const std::uint64_t end = copy.at + copy.into.size();
-            copy.at < done + n && done < end) {
-            const std::uint64_t from = std::max(copy.at, done);
-            std::copy_n(checkSum_buf.data() + (from - done), std::min(end, done + n) - from,
-                        copy.into.data() + (from - copy.at));
-        }
+        copy_out(copy, done, std::span(checkSum_buf.data(), n));
         // The uncovered tail is read like the rest but not fed.
         const auto feed =
             static_cast<std::size_t>(std::min<std::uint64_t>(n, covered - std::min(covered, done)));

@@ -33,4 +33,19 @@ struct pass_copy {
                                        crc_buffer& checkSum_buf, std::uint32_t& word,
                                        pass_copy copy = {}) noexcept;
 
+// One pass of image_crc_passes: the word it gave, and the bytes it copied out.
+struct crc_pass_result {
+    std::uint32_t word = 0;
+    pass_copy copy;
+};
+
+// `passes.size()` passes of image_crc_pass over the same file, one after the other, each over
+// every byte again. A file larger than the buffer is mapped once where the platform maps files,
+// and each pass reads the mapping, with no copy: one engine call a pass. A file that shrinks
+// under a pass fails it (`ended`), through a mapping too. Elsewhere, or where the file cannot be
+// mapped, each pass reads into the buffer.
+[[nodiscard]] io_status image_crc_passes(const image_file& file, std::uint64_t image_length,
+                                         crc_buffer& checkSum_buf,
+                                         std::span<crc_pass_result> passes) noexcept;
+
 } // namespace corvane

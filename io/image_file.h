@@ -59,6 +59,7 @@ struct io_status {
 [[nodiscard]] std::string_view describe(const io_status& status, std::span<char> buffer) noexcept;
 
 enum class open_mode { read, update };
+class mapped_bytes;
 enum class lock_mode { shared, exclusive };
 
 // The image file, open for the length of one step (or, for the run's claim,
@@ -109,10 +110,36 @@ public:
     [[nodiscard]] io_status sync() noexcept;
     // Nothing for a file that is not open.
     [[nodiscard]] io_status close() noexcept;
+    // The first `length` bytes mapped for reading, into `view`, where the platform maps files
+    // (POSIX); else, or where this file cannot be mapped, an error and nothing mapped. Read only
+    // through read_mapped: a file that shrinks under a mapping makes a plain access end the
+    // process.
+    [[nodiscard]] io_status map(std::uint64_t length, mapped_bytes& view) const noexcept;
 
 private:
     std::intptr_t handle_ = -1; // the platform's descriptor or handle
 };
+
+// A file's bytes mapped for reading, unmapped when it goes.
+class mapped_bytes {
+public:
+    mapped_bytes() = default;
+    mapped_bytes(const mapped_bytes&) = delete;
+    mapped_bytes& operator=(const mapped_bytes&) = delete;
+    ~mapped_bytes();
+
+    [[nodiscard]] std::span<const std::uint8_t> bytes() const noexcept { return {at_, length_}; }
+
+private:
+    friend class image_file;
+    const std::uint8_t* at_ = nullptr;
+    std::size_t length_ = 0;
+};
+
+// Runs `read(context)`, which reads a mapping and may do nothing but read it: false where that
+// read met bytes the file no longer has (it shrank under the mapping, or its storage failed), which
+// then end it early instead of ending the process. One read at a time in a thread.
+[[nodiscard]] bool read_mapped(void (*read)(void* context), void* context) noexcept;
 
 [[nodiscard]] io_status remove_file(const char* name) noexcept;
 

@@ -241,6 +241,21 @@ io_status image_file::close() noexcept
     return CloseHandle(file) ? io_status{} : failed(GetLastError());
 }
 
+io_status image_file::map(std::uint64_t, mapped_bytes&) const noexcept
+{
+    // A fault in a mapped view needs structured exception handling to survive, which this build
+    // does not use: passes read into their buffer instead.
+    return failed(ERROR_NOT_SUPPORTED);
+}
+
+mapped_bytes::~mapped_bytes() = default;
+
+bool read_mapped(void (*read)(void* context), void* context) noexcept
+{
+    read(context);
+    return true;
+}
+
 io_status remove_file(const char* name) noexcept
 {
     wchar_t wide[32768];

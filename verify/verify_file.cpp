@@ -16,13 +16,20 @@ struct snapshot {
     }
 };
 
-io_status read_snapshot(const image_file& file, std::uint64_t length, snapshot& read,
-                        crc_buffer& buffer)
+// Two reads of the whole file, each a snapshot.
+io_status read_snapshots(const image_file& file, std::uint64_t length, snapshot& first,
+                         snapshot& second, crc_buffer& buffer)
 {
-    const pass_copy header = length >= header_distance_from_end
-                                 ? pass_copy{length - header_distance_from_end, read.header.bytes}
-                                 : pass_copy{};
-    return image_crc_pass(file, length, buffer, read.crc, header);
+    const auto header_of = [length](snapshot& read) {
+        return length >= header_distance_from_end
+                   ? pass_copy{length - header_distance_from_end, read.header.bytes}
+                   : pass_copy{};
+    };
+    crc_pass_result passes[2] = {{0, header_of(first)}, {0, header_of(second)}};
+    const io_status s = image_crc_passes(file, length, buffer, passes);
+    first.crc = passes[0].word;
+    second.crc = passes[1].word;
+    return s;
 }
 
 } // namespace
@@ -62,9 +69,8 @@ file_check check_image_file(const char* path, crc_buffer& buffer, const expected
     // do not move), and a verdict is only given on bytes that read the same twice.
     snapshot first;
     snapshot second;
-    for (snapshot* read : {&first, &second})
-        if (const io_status s = read_snapshot(file, length, *read, buffer); !s.ok())
-            return unreadable("cannot read", s);
+    if (const io_status s = read_snapshots(file, length, first, second, buffer); !s.ok())
+        return unreadable("cannot read", s);
     if (first != second)
         return unreadable("", moved);
     result.header = first.header;
