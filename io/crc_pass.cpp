@@ -26,7 +26,9 @@ std::uint64_t covered_length(std::uint64_t image_length)
     return image_length > crc_uncovered_tail ? image_length - crc_uncovered_tail : 0;
 }
 
-// One pass over a mapping, as read_mapped runs it.
+// One pass over a mapping, as read_mapped runs it. A writer may change the mapped bytes while they
+// are read, so the bytes copied out are taken first, and the checksum takes them from the copy:
+// the copy and the word are of the same bytes, as they are when both come out of one read.
 struct mapped_pass {
     std::span<const std::uint8_t> bytes;
     crc_pass_result* result;
@@ -34,9 +36,14 @@ struct mapped_pass {
     static void run(void* context)
     {
         const auto& pass = *static_cast<const mapped_pass*>(context);
-        const std::uint32_t reg =
-            crc_accumulate(crc_initial, pass.bytes.first(covered_length(pass.bytes.size())));
-        copy_out(pass.result->copy, 0, pass.bytes);
+        const pass_copy& copy = pass.result->copy;
+        const std::uint64_t covered = covered_length(pass.bytes.size());
+        const std::uint64_t from = std::min(copy.at, covered);
+        const std::uint64_t to = std::max(from, std::min(copy.at + copy.into.size(), covered));
+        copy_out(copy, 0, pass.bytes);
+        std::uint32_t reg = crc_accumulate(crc_initial, pass.bytes.first(from));
+        reg = crc_accumulate(reg, copy.into.first(to - from));
+        reg = crc_accumulate(reg, pass.bytes.subspan(to, covered - to));
         pass.result->word = checksum_word(reg);
     }
 };
