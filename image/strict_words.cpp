@@ -106,8 +106,10 @@ std::string read_strict_word(char option, std::string_view word, strict_values& 
 
 const char* strict_option_name(char option) noexcept
 {
-    return option == 't' ? "--kind" : option == 's' ? "--size" : option == 'v' ? "--image-version"
-                                                                              : "--device-id";
+    return option == 't'   ? "--kind"
+           : option == 's' ? "--size"
+           : option == 'v' ? "--image-version"
+                           : "--device-id";
 }
 
 std::optional<std::uint32_t> smallest_image_size(std::uint64_t length) noexcept

@@ -272,8 +272,8 @@ io_status image_file::map(std::uint64_t length, mapped_bytes& view) const noexce
         return failed(EINVAL);
     // Faulted in as it is read, some pages at a time: filling the page tables up front
     // (MAP_POPULATE) measured slower for a cached file.
-    void* at = ::mmap(nullptr, static_cast<std::size_t>(length), PROT_READ, MAP_SHARED,
-                      fd_of(handle_), 0);
+    void* at =
+        ::mmap(nullptr, static_cast<std::size_t>(length), PROT_READ, MAP_SHARED, fd_of(handle_), 0);
     if (at == MAP_FAILED)
         return failed(errno);
     view.at_ = static_cast<const std::uint8_t*>(at);
@@ -320,7 +320,8 @@ bool read_guarded(void (*read)(void*), void* context)
 bool read_mapped(void (*read)(void* context), void* context) noexcept
 {
     // A page past the end of the file, or one its storage cannot give, is SIGBUS.
-    struct sigaction ours {}, before {};
+    struct sigaction ours {
+    }, before{};
     ours.sa_handler = on_missing_page;
     sigemptyset(&ours.sa_mask);
     ::sigaction(SIGBUS, &ours, &before);
