@@ -29,10 +29,23 @@ int option_reader::next(const char*& value, std::string& refusal,
     index_ = optind;
     if (c == -1)
         return 0;
-    if (c != ':' && c != '?')
-        return c;
     // Said here, so that the message reads the same on every platform.
     const std::string tool = std::string(tool_) + ": ";
+    const std::string try_help = "Try '" + std::string(tool_) + " --help' for more information.\n";
+    if (c != ':' && c != '?' && (c < 0 || static_cast<std::size_t>(c) >= given_.size()))
+        return c;
+    if (c != ':' && c != '?' && !given_.test(static_cast<std::size_t>(c))) {
+        given_.set(static_cast<std::size_t>(c));
+        return c;
+    }
+    if (c != ':' && c != '?') {
+        std::string name = c < 256 ? std::string("-") + static_cast<char>(c) : "";
+        for (const long_option& option : long_options_)
+            if (option.code == c)
+                name += (name.empty() ? "--" : "/--") + std::string(option.name);
+        refusal = tool + name + " is given twice\n" + try_help;
+        return -1;
+    }
     const char* word = args_[static_cast<std::size_t>(optind - 1)];
     if (c == ':')
         refusal = tool + "option '" + printable(word) + "' needs a value\n";
@@ -41,7 +54,7 @@ int option_reader::next(const char*& value, std::string& refusal,
     else
         refusal = tool + "invalid option -- '" +
                   printable(std::string(1, static_cast<char>(optopt))) + "'\n";
-    refusal += "Try '" + std::string(tool_) + " --help' for more information.\n";
+    refusal += try_help;
     return -1;
 }
 

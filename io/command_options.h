@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bitset>
 #include <span>
 #include <string>
 
@@ -22,9 +23,10 @@ public:
     option_reader(std::span<char*> args, const char* tool, const char* short_options,
                   std::span<const long_option> long_options) noexcept;
     // The next option's code and its value; 0 after the last one; -1 for a word that is not one
-    // of the options, or that needs a value, with `refusal` saying so ("TOOL: unrecognized option
-    // '--x'", "TOOL: invalid option -- 'x'", "TOOL: option '-s' needs a value") and the line that
-    // points to --help. The words a refusal repeats are written fit for a terminal by `printable`.
+    // of the options, that needs a value, or that gives an option given before (whose last value
+    // would silently win), with `refusal` saying so ("TOOL: unrecognized option '--x'", "TOOL:
+    // invalid option -- 'x'", "TOOL: option '-s' needs a value", "TOOL: -t/--kind is given
+    // twice") and the line that points to --help. The words a refusal repeats are written fit for a terminal by `printable`.
     [[nodiscard]] int next(const char*& value, std::string& refusal,
                            std::string (*printable)(std::string_view)) noexcept;
     // The words after the options, once next() gave 0.
@@ -36,6 +38,7 @@ private:
     std::string short_options_;
     std::span<const long_option> long_options_;
     int index_ = 0;
+    std::bitset<512> given_; // the codes given so far
 };
 
 } // namespace corvane

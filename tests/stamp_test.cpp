@@ -95,6 +95,10 @@ TEST(StampOptions, WordsAndRefusals)
         {{"a", "-s"}, no, "corvane-stamp: option '-s' needs a value\n" + try_help},
         {{"--jsn", "a"}, no, "corvane-stamp: unrecognized option '--jsn'\n" + try_help},
         {{"-q", "a"}, no, "corvane-stamp: invalid option -- 'q'\n" + try_help},
+        {{"-t", "firmware", "--kind=bios", "a"},
+         no,
+         "corvane-stamp: -t/--kind is given twice\n" + try_help},
+        {{"--json", "--json", "a"}, no, "corvane-stamp: --json is given twice\n" + try_help},
     };
     for (const auto& c : cases) {
         testing::command_words line("corvane-stamp", c.words);

@@ -127,6 +127,7 @@ TEST(VerifyOptions, WordsAndRefusals)
          no,
          "--image-version '1.0.0.210': not a.b.c.dddd, with four digits after the third dot\n"},
         {{"-i", "7999", "b"}, no, "--device-id '7999': not one of 8640, 9470, 9310, 9340, 9356\n"},
+        {{"-c", "m", "-jc", "n"}, no, "-c/--check is given twice+"},
     };
     for (const auto& c : cases) {
         testing::command_words line("corvane-verify", c.words);
