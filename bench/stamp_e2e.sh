@@ -3,8 +3,9 @@
 # (default 7): a 256 MiB output from a 200 MiB input, against
 #   cat IN PAD > T && sync -d T && cat T > /dev/null
 # (PAD a cached file of the padding's 56 MiB of 0xFF): write the image once, flush it, read it
-# back, as the tool must. Each run starts with nothing left to write (sync) and a new OUTPUT. Also
-# the tool's peak resident set. Measure on a disk, not a tmpfs.
+# back, as the tool must; and the same stamp with --json, which adds the image's SHA-256, against
+# the plain one. Each run starts with nothing left to write (sync) and a new OUTPUT. Also the tool's
+# peak resident set. Measure on a disk, not a tmpfs.
 # Usage: bench/stamp_e2e.sh [path/to/corvane-stamp] [runs]
 set -euo pipefail
 tool=$(realpath "${1:-build/bin/corvane-stamp}")
@@ -22,18 +23,22 @@ now() { date +%s%N; }
 elapsed() { local start; start=$(now); "$@" >/dev/null; echo $(( $(now) - start )); }
 median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 stamp() { "$tool" -t firmware -s $((256 << 10)) -v 1.0.0.2101 -i 8640 in.bin out.bin; }
+stamp_json() { "$tool" --json -t firmware -s $((256 << 10)) -v 1.0.0.2101 -i 8640 in.bin out.bin; }
 floor() { cat in.bin pad.bin > t.bin && sync -d t.bin && cat t.bin > /dev/null; }
 
-tool_ns=() floor_ns=()
+tool_ns=() floor_ns=() json_ns=()
 for ((i = 0; i < runs; ++i)); do
   rm -f out.bin t.bin && sync
   tool_ns+=("$(elapsed stamp)")
+  rm -f out.bin t.bin && sync
+  json_ns+=("$(elapsed stamp_json)")
   rm -f out.bin t.bin && sync
   floor_ns+=("$(elapsed floor)")
 done
 rm -f out.bin && sync
 memory=$(/usr/bin/time -f %M "$tool" -t firmware -v 1.0.0.2101 -i 8640 in.bin out.bin 2>&1 >/dev/null | tail -1)
-t=$(median "${tool_ns[@]}") f=$(median "${floor_ns[@]}")
-awk -v t="$t" -v f="$f" -v n="$runs" -v m="$memory" 'BEGIN {
+t=$(median "${tool_ns[@]}") f=$(median "${floor_ns[@]}") j=$(median "${json_ns[@]}")
+awk -v t="$t" -v f="$f" -v j="$j" -v n="$runs" -v m="$memory" 'BEGIN {
   printf "median of %d runs: corvane-stamp %.0f ms, floor %.0f ms, ratio %.2f; peak resident %d KiB\n",
-         n, t / 1e6, f / 1e6, t / f, m }'
+         n, t / 1e6, f / 1e6, t / f, m
+  printf "with --json (the SHA-256 too): %.0f ms, %.2f of the plain stamp\n", j / 1e6, j / t }'

@@ -26,7 +26,8 @@ public:
     // of the options, that needs a value, or that gives an option given before (whose last value
     // would silently win), with `refusal` saying so ("TOOL: unrecognized option '--x'", "TOOL:
     // invalid option -- 'x'", "TOOL: option '-s' needs a value", "TOOL: -t/--kind is given
-    // twice") and the line that points to --help. The words a refusal repeats are written fit for a terminal by `printable`.
+    // twice") and the line that points to --help. The words a refusal repeats are written fit for a
+    // terminal by `printable`.
     [[nodiscard]] int next(const char*& value, std::string& refusal,
                            std::string (*printable)(std::string_view)) noexcept;
     // The words after the options, once next() gave 0.

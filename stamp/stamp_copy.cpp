@@ -8,12 +8,12 @@
 #include "image/crc_engine.h"
 #include "image/image_crc.h"
 #include "image/image_rules.h"
-#include "image/sha256.h"
 #include "image/strict_words.h"
 #include "io/crc_pass.h"
 #include "io/new_file_name.h"
 #include "io/output.h"
 #include "report/printable_name.h"
+#include "stamp/digest_beside.h"
 
 namespace corvane {
 
@@ -112,8 +112,8 @@ new_file::~new_file()
 
 // The input, copied into the new file from its start: its length, and the register over it.
 copy_result copy_input(const copy_request& request, image_file& input, new_file& out,
-                       std::uint64_t room, progress_line& progress, std::uint64_t& length,
-                       std::uint32_t& reg)
+                       std::uint64_t room, progress_line& progress, digest_beside& digest,
+                       std::uint64_t& length, std::uint32_t& reg)
 {
     for (std::size_t got = 1; got != 0;) {
         if (const io_status s = input.read_next(work_buffer, got); !s.ok())
@@ -127,6 +127,7 @@ copy_result copy_input(const copy_request& request, image_file& input, new_file&
         if ((length + got) / writeback_every != length / writeback_every)
             out.file.start_writeback(length + got);
         length += got;
+        digest.written(length);
         progress.show(length, request.image_size ? 2ull * *request.image_size : 0);
     }
     return {};
@@ -135,7 +136,8 @@ copy_result copy_input(const copy_request& request, image_file& input, new_file&
 // The padding, the header and the tail after it, behind the input: the image's own bytes, as
 // corvane makes them.
 copy_result finish_image(const copy_request& request, new_file& out, std::uint64_t length,
-                         std::uint32_t size, std::uint32_t& reg, image_header& header)
+                         std::uint32_t size, std::uint32_t& reg, image_header& header,
+                         digest_beside& digest)
 {
     work_buffer.fill(0xFF);
     const std::uint64_t header_at = size - header_distance_from_end;
@@ -147,6 +149,7 @@ copy_result finish_image(const copy_request& request, new_file& out, std::uint64
             return failed(copy_error::write, s);
         reg = crc_accumulate(reg, bytes);
         at += n;
+        digest.written(at);
     }
     build_image_header(header, request.kind->type_code, request.version, size, request.device_id);
     reg = crc_accumulate(reg, std::span(header.bytes).first(header_field::crc));
@@ -156,17 +159,16 @@ copy_result finish_image(const copy_request& request, new_file& out, std::uint64
         return failed(copy_error::write, s);
     if (const io_status s = out.file.write_at(header_at + image_header_size, tail); !s.ok())
         return failed(copy_error::write, s);
+    digest.written(size);
     return {};
 }
 
-// The new file read back: it must give the CRC of the bytes written. The digest, where asked for,
-// is of the bytes read back.
-copy_result read_back(const copy_request& request, const new_file& out, std::uint32_t size,
-                      std::uint32_t written, progress_line& progress, copy_result& made)
+// The new file read back: it must give the CRC of the bytes written.
+copy_result read_back(const new_file& out, std::uint32_t size, std::uint32_t written,
+                      progress_line& progress)
 {
     const std::uint64_t covered = size - crc_uncovered_tail;
     std::uint32_t reg = crc_initial;
-    sha256 digest;
     for (std::uint64_t at = 0; at < size;) {
         const auto n =
             static_cast<std::size_t>(std::min<std::uint64_t>(size - at, work_buffer.size()));
@@ -175,15 +177,11 @@ copy_result read_back(const copy_request& request, const new_file& out, std::uin
             return failed(copy_error::read_back, s);
         reg = crc_accumulate(reg, bytes.first(static_cast<std::size_t>(std::min<std::uint64_t>(
                                       n, covered - std::min(covered, at)))));
-        if (request.digest)
-            digest.feed(bytes);
         at += n;
         progress.show(size + at, 2ull * size);
     }
     if (checksum_word(reg) != written)
         return failed(copy_error::read_back_differs, {}, checksum_word(reg), written);
-    if (request.digest)
-        made.sha256 = digest.finish();
     return {};
 }
 
@@ -243,7 +241,9 @@ copy_result stamp_copy(const copy_request& request, copy_streams& streams)
     out.made = true;
     std::uint64_t length = 0;
     std::uint32_t reg = crc_initial;
-    if (const copy_result f = copy_input(request, input, out, room, progress, length, reg);
+    image_header header{};
+    digest_beside digest(request.digest, out.file, size);
+    if (const copy_result f = copy_input(request, input, out, room, progress, digest, length, reg);
         f.error != copy_error::none)
         return f.error == copy_error::too_long && !size
                    ? failed(copy_error::too_long_for_any, {}, f.values[0])
@@ -252,17 +252,19 @@ copy_result stamp_copy(const copy_request& request, copy_streams& streams)
         size = smallest_image_size(length);
 
     copy_result made;
-    image_header header{};
-    if (const copy_result f = finish_image(request, out, length, *size, reg, header);
+    if (const copy_result f = finish_image(request, out, length, *size, reg, header, digest);
         f.error != copy_error::none)
         return f;
     made.image_size = *size;
     made.crc = header_crc(header);
-    if (const copy_result f = read_back(request, out, *size, made.crc, progress, made);
+    if (const copy_result f = read_back(out, *size, made.crc, progress);
         f.error != copy_error::none)
         return f;
     if (const io_status s = out.file.sync(); !s.ok())
         return failed(copy_error::flush, s);
+    if (request.digest)
+        if (const io_status s = digest.finish(*size, made.sha256); !s.ok())
+            return failed(copy_error::read_back, s);
     // The input as it was read, up to the moment the image is on storage: an input rewritten later
     // is newer than the image, which a build then makes again. Closed before the rename, which
     // Windows refuses over a file still open (the input may be the output).

@@ -3,6 +3,7 @@
 #include "image/crc_engine.h"
 #include "image/image_kinds.h"
 #include "image/image_rules.h"
+#include "image/sha256.h"
 #include "image/strict_words.h"
 #include "io/command_options.h"
 #include "report/printable_name.h"
@@ -150,7 +151,7 @@ std::string stamp_help_text()
            "      --progress              show the progress on standard error\n"
            "      --no-progress           never show it (by default: on a terminal, after 1 s)\n"
            "  -h, --help                  print this help and exit\n"
-           "  -V, --version               print the version and the checksum engine and exit\n"
+           "  -V, --version               print the version and the engines and exit\n"
            "\n"
            "Exit status: 0 when OUTPUT is stamped and on storage, 1 when it could not be\n"
            "made (OUTPUT is then as it was), 2 for a usage error.\n";
@@ -159,7 +160,7 @@ std::string stamp_help_text()
 std::string stamp_version_text()
 {
     return std::string("corvane-stamp ") + tool_version_text +
-           " (checksum engine: " + crc_engine_name() + ")\n";
+           " (checksum engine: " + crc_engine_name() + ", SHA-256: " + sha256_engine_name() + ")\n";
 }
 
 } // namespace corvane

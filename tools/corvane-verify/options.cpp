@@ -5,6 +5,7 @@
 
 #include "image/crc_engine.h"
 #include "image/image_kinds.h"
+#include "image/sha256.h"
 #include "io/command_options.h"
 #include "report/printable_name.h"
 #include "tools/corvane-verify/expected_values.h"
@@ -105,7 +106,7 @@ std::string help_text()
            "  -c, --check MANIFEST        check every image it lists, each against its words:\n"
            "                              KIND SIZE_KB VERSION DEVICE_ID PATH, one a line\n"
            "  -h, --help                  print this help and exit\n"
-           "  -V, --version               print the version and the checksum engine and exit\n"
+           "  -V, --version               print the version and the engines and exit\n"
            "\n"
            "Exit status: 0 when every file is valid, 1 when a file is invalid, 2 for a\n"
            "usage error or a file that cannot be opened or read.\n";
@@ -114,7 +115,7 @@ std::string help_text()
 std::string version_text()
 {
     return std::string("corvane-verify ") + tool_version_text +
-           " (checksum engine: " + crc_engine_name() + ")\n";
+           " (checksum engine: " + crc_engine_name() + ", SHA-256: " + sha256_engine_name() + ")\n";
 }
 
 } // namespace corvane

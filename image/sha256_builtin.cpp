@@ -20,7 +20,7 @@ constexpr std::uint32_t rotr(std::uint32_t x, int n) { return x >> n | x << (32 
 
 } // namespace
 
-void sha256::compress(const std::uint8_t* block) noexcept
+void sha256_builtin::compress(const std::uint8_t* block) noexcept
 {
     std::uint32_t w[64];
     for (int i = 0; i < 16; ++i)
@@ -52,7 +52,7 @@ void sha256::compress(const std::uint8_t* block) noexcept
         state_[i] += rounds[i];
 }
 
-void sha256::feed(std::span<const std::uint8_t> bytes) noexcept
+void sha256_builtin::feed(std::span<const std::uint8_t> bytes) noexcept
 {
     length_ += bytes.size();
     while (!bytes.empty()) {
@@ -72,7 +72,7 @@ void sha256::feed(std::span<const std::uint8_t> bytes) noexcept
     }
 }
 
-std::array<std::uint8_t, 32> sha256::finish() noexcept
+std::array<std::uint8_t, 32> sha256_builtin::finish() noexcept
 {
     // A one bit, zeros up to 8 bytes short of a block's end, and the length in bits, big-endian.
     const std::uint64_t bits = length_ * 8;
