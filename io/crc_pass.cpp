@@ -45,6 +45,8 @@ struct mapped_pass {
         reg = crc_accumulate(reg, copy.into.first(to - from));
         reg = crc_accumulate(reg, pass.bytes.subspan(to, covered - to));
         pass.result->word = checksum_word(reg);
+        if (pass.result->digest != nullptr)
+            pass.result->digest->feed(pass.bytes);
     }
 };
 
@@ -56,8 +58,8 @@ io_status image_crc_passes(const image_file& file, std::uint64_t image_length,
     mapped_bytes view;
     if (image_length <= checkSum_buf.size() || !file.map(image_length, view).ok()) {
         for (crc_pass_result& pass : passes)
-            if (const io_status s =
-                    image_crc_pass(file, image_length, checkSum_buf, pass.word, pass.copy);
+            if (const io_status s = image_crc_pass(file, image_length, checkSum_buf, pass.word,
+                                                   pass.copy, pass.digest);
                 !s.ok())
                 return s;
         return {};
@@ -71,7 +73,8 @@ io_status image_crc_passes(const image_file& file, std::uint64_t image_length,
 }
 
 io_status image_crc_pass(const image_file& file, std::uint64_t image_length,
-                         crc_buffer& checkSum_buf, std::uint32_t& word, pass_copy copy) noexcept
+                         crc_buffer& checkSum_buf, std::uint32_t& word, pass_copy copy,
+                         sha256* digest) noexcept
 {
     const std::uint64_t covered = covered_length(image_length);
     std::uint32_t reg = crc_initial;
@@ -86,6 +89,8 @@ io_status image_crc_pass(const image_file& file, std::uint64_t image_length,
         const auto feed =
             static_cast<std::size_t>(std::min<std::uint64_t>(n, covered - std::min(covered, done)));
         reg = crc_accumulate(reg, std::span(checkSum_buf.data(), feed));
+        if (digest != nullptr)
+            digest->feed(std::span(checkSum_buf.data(), n));
         done += n;
     }
     word = checksum_word(reg);

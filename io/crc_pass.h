@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 
+#include "image/sha256.h"
 #include "io/image_file.h"
 
 namespace corvane {
@@ -31,12 +32,14 @@ struct pass_copy {
 // engine call per buffer of 256 KiB.
 [[nodiscard]] io_status image_crc_pass(const image_file& file, std::uint64_t image_length,
                                        crc_buffer& checkSum_buf, std::uint32_t& word,
-                                       pass_copy copy = {}) noexcept;
+                                       pass_copy copy = {}, sha256* digest = nullptr) noexcept;
 
-// One pass of image_crc_passes: the word it gave, and the bytes it copied out.
+// One pass of image_crc_passes: the word it gave, and the bytes it copied out; every byte it read
+// fed to `digest` too, where it is given.
 struct crc_pass_result {
     std::uint32_t word = 0;
     pass_copy copy;
+    sha256* digest = nullptr;
 };
 
 // `passes.size()` passes of image_crc_pass over the same file, one after the other, each over

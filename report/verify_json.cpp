@@ -47,7 +47,7 @@ const char* check_name(image_check check) noexcept
     static constexpr std::array<const char*, image_check_count> names = {
         "min_length",    "length_unit",      "signature",         "type_code",
         "size_field",    "device_id",        "checksum",          "expected_kind",
-        "expected_size", "expected_version", "expected_device_id"};
+        "expected_size", "expected_version", "expected_device_id", "expected_digest"};
     static_assert(std::ranges::none_of(names, [](const char* name) { return name == nullptr; }),
                   "every check has a name");
     return names[static_cast<std::size_t>(check)];
@@ -132,6 +132,8 @@ json file_object(const checked_file& file)
     object["stored_crc_hex"] = has_header ? crc_hex(header_crc(check.header)) : json(nullptr);
     object["computed_crc"] = check.read ? json(check.computed_crc) : json(nullptr);
     object["computed_crc_hex"] = check.read ? crc_hex(check.computed_crc) : json(nullptr);
+    if (check.sha256) // where a manifest gives the file's digest
+        object["sha256"] = digest_text(*check.sha256);
     return object;
 }
 

@@ -74,6 +74,14 @@ unsigned long long number(const check_value& value) { return std::get<std::uint6
 
 } // namespace
 
+std::string digest_text(const digest_bytes& digest)
+{
+    std::string text;
+    for (const std::uint8_t byte : digest)
+        text += formatted("%02x", unsigned{byte});
+    return text;
+}
+
 std::string reason_text(const failed_check& failed)
 {
     const unsigned long long found =
@@ -106,6 +114,9 @@ std::string reason_text(const failed_check& failed)
                version_text(std::get<image_version>(failed.expected)) + " expected";
     case image_check::expected_device_id:
         return formatted("device id 0x%llx stored, 0x%llx expected", found, expected);
+    case image_check::expected_digest:
+        return "SHA-256 " + digest_text(std::get<digest_bytes>(failed.found)) + " found, " +
+               digest_text(std::get<digest_bytes>(failed.expected)) + " expected";
     case image_check::count:
         break;
     }

@@ -12,6 +12,9 @@ namespace corvane {
 // "CRC 0x1234abcd stored, 0x5c9af745 computed".
 [[nodiscard]] std::string reason_text(const failed_check& failed);
 
+// A SHA-256 in lower-case hexadecimal, as corvane-stamp and the manifests write it.
+[[nodiscard]] std::string digest_text(const digest_bytes& digest);
+
 // One file's report: its name, the header's lines when the file has one
 // (those the stamping prints, then its kind, size and device id), and the
 // verdict, "OK" or one "INVALID: <reason>" line per failed check.

@@ -194,6 +194,12 @@ TEST(Manifest, Lines)
         {good, ":1: not KIND SIZE_KB VERSION DEVICE_ID PATH"},
         {"bios 128 1.0.0.2101", ":1: not KIND SIZE_KB VERSION DEVICE_ID PATH"},
         {"# nothing but this\n", ": lists no image"},
+        {good + "sha256:" + std::string(64, 'a') + "  d.bin", "d/d.bin"},
+        {good + "./sha256:x", "d/./sha256:x"},
+        {good + "sha256:" + std::string(64, 'A') + " d.bin",
+         ":1: 'sha256:" + std::string(64, 'A') +
+             "': not sha256: and 64 lower-case hexadecimal digits"},
+        {good + "sha256:" + std::string(64, 'a'), ":1: not KIND SIZE_KB VERSION DEVICE_ID PATH"},
     };
     for (const auto& c : cases) {
         std::string refusal;
@@ -210,6 +216,13 @@ TEST(Manifest, Lines)
     EXPECT_EQ(images[0].expected.size, std::nullopt);
     EXPECT_EQ(images[0].expected.version, (image_version{1, 0, 0, 21, 1}));
     EXPECT_EQ(images[0].expected.device_id, 0x9356);
+    EXPECT_EQ(images[0].expected.sha256, std::nullopt);
+    const auto pinned = read_manifest_text(
+        "bios - 1.0.0.2101 8640 sha256:" + std::string(62, '0') + "1f b.bin", "m", "", refusal);
+    ASSERT_EQ(pinned.size(), 1u);
+    digest_bytes digest{};
+    digest[31] = 0x1f;
+    EXPECT_EQ(pinned[0].expected.sha256, digest);
 }
 
 // Each failed check is one reason, in the order of the checks, with what was found and expected.
@@ -256,6 +269,16 @@ TEST(VerifyImage, Reasons)
             reasons.push_back(reason_text(failed));
         EXPECT_EQ(reasons, t.reasons) << t.length;
     }
+    // A digest is judged after the rest, whatever the file holds.
+    digest_bytes found{}, wanted{};
+    found[0] = 0xab, wanted[31] = 0x01;
+    expected_image pinned = all_same;
+    pinned.sha256 = wanted;
+    const image_verdict verdict = verify_image(71, nullptr, 0, pinned, &found);
+    ASSERT_EQ(verdict.failures().size(), 3u);
+    EXPECT_EQ(reason_text(verdict.failures()[2]), "SHA-256 ab" + std::string(62, '0') + " found, " +
+                                                      std::string(62, '0') + "01 expected");
+    EXPECT_TRUE(verify_image(2048, &good, 0x5C9AF745, pinned, &wanted).valid());
 }
 
 TEST(VersionText, StrictWordAndNumbers)

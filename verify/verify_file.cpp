@@ -16,16 +16,16 @@ struct snapshot {
     }
 };
 
-// Two reads of the whole file, each a snapshot.
+// Two reads of the whole file, each a snapshot; the first read's SHA-256 too, where asked for.
 io_status read_snapshots(const image_file& file, std::uint64_t length, snapshot& first,
-                         snapshot& second, crc_buffer& buffer)
+                         snapshot& second, crc_buffer& buffer, sha256* digest)
 {
     const auto header_of = [length](snapshot& read) {
         return length >= header_distance_from_end
                    ? pass_copy{length - header_distance_from_end, read.header.bytes}
                    : pass_copy{};
     };
-    crc_pass_result passes[2] = {{0, header_of(first)}, {0, header_of(second)}};
+    crc_pass_result passes[2] = {{0, header_of(first), digest}, {0, header_of(second), nullptr}};
     const io_status s = image_crc_passes(file, length, buffer, passes);
     first.crc = passes[0].word;
     second.crc = passes[1].word;
@@ -69,14 +69,20 @@ file_check check_image_file(const char* path, crc_buffer& buffer, const expected
     // do not move), and a verdict is only given on bytes that read the same twice.
     snapshot first;
     snapshot second;
-    if (const io_status s = read_snapshots(file, length, first, second, buffer); !s.ok())
+    sha256 digest;
+    if (const io_status s = read_snapshots(file, length, first, second, buffer,
+                                           expected.sha256 ? &digest : nullptr);
+        !s.ok())
         return unreadable("cannot read", s);
+    if (expected.sha256)
+        result.sha256 = digest.finish();
     if (first != second)
         return unreadable("", moved);
     result.header = first.header;
     result.computed_crc = first.crc;
     result.verdict = verify_image(length, result.has_header ? &result.header : nullptr,
-                                  result.computed_crc, expected);
+                                  result.computed_crc, expected,
+                                  result.sha256 ? &*result.sha256 : nullptr);
     file_state after{};
     if (const io_status s = file.state(after); !s.ok())
         return unreadable("cannot examine", s);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "image/image_header.h"
@@ -21,6 +22,7 @@ struct file_check {
     bool has_header = false; // the file is long enough to hold one
     image_header header{};
     std::uint32_t computed_crc = 0;
+    std::optional<digest_bytes> sha256{}; // the file's, where a digest is expected
     image_verdict verdict{};
 
     // The bytes at length - 72 are a header to show: they start with the signature.

@@ -16,9 +16,8 @@ signature_bytes signature_of(std::string_view text) noexcept
     return bytes;
 }
 
-} // namespace
-
-image_verdict verify_image(std::uint64_t length, const image_header* header,
+// The checks of the length and the header, in their order.
+image_verdict judge_header(std::uint64_t length, const image_header* header,
                            std::uint32_t computed_crc, const expected_image& expected)
 {
     image_verdict verdict;
@@ -59,6 +58,18 @@ image_verdict verify_image(std::uint64_t length, const image_header* header,
         fail(image_check::expected_version, header_version(*header), *expected.version);
     if (expected.device_id && device_id != *expected.device_id)
         fail(image_check::expected_device_id, number(device_id), number(*expected.device_id));
+    return verdict;
+}
+
+} // namespace
+
+image_verdict verify_image(std::uint64_t length, const image_header* header,
+                           std::uint32_t computed_crc, const expected_image& expected,
+                           const digest_bytes* computed_digest)
+{
+    image_verdict verdict = judge_header(length, header, computed_crc, expected);
+    if (expected.sha256 && computed_digest != nullptr && *computed_digest != *expected.sha256)
+        verdict.failed.push_back({image_check::expected_digest, *computed_digest, *expected.sha256});
     return verdict;
 }
 

@@ -27,9 +27,12 @@ enum class image_check {
     expected_size,      // found: the size field; expected: the expected size
     expected_version,   // found, expected: the versions
     expected_device_id, // found: the device id; expected: the expected one
+    expected_digest,    // found: the file's SHA-256; expected: the one a manifest gives
     count,              // how many checks there are; every table of them has this many rows
 };
 inline constexpr std::size_t image_check_count = static_cast<std::size_t>(image_check::count);
+
+using digest_bytes = std::array<std::uint8_t, 32>;
 
 // What the caller expects an image to be; what is not given is not checked.
 struct expected_image {
@@ -37,6 +40,7 @@ struct expected_image {
     std::optional<std::uint32_t> size;
     std::optional<image_version> version;
     std::optional<std::uint16_t> device_id;
+    std::optional<digest_bytes> sha256{}; // of the whole file
 };
 
 using signature_bytes = std::array<std::uint8_t, 8>;
@@ -44,7 +48,8 @@ using signature_bytes = std::array<std::uint8_t, 8>;
 // A value a check found or expected, in its own type: a number (a length, a type code, a size, a
 // device id or a CRC), the eight bytes where the signature should be, a version; or nothing,
 // where what was expected is a list the report names.
-using check_value = std::variant<std::monostate, std::uint64_t, signature_bytes, image_version>;
+using check_value =
+    std::variant<std::monostate, std::uint64_t, signature_bytes, image_version, digest_bytes>;
 
 struct failed_check {
     image_check check;
@@ -64,10 +69,13 @@ struct image_verdict {
 
 // Judges an image from its length, the 64 bytes at length - 72 (null when the
 // file is too short to have them), the checksum computed over the file and
-// what the caller expects. Without the signature the bytes there are no
-// header, so none of its fields is judged. Pure: reads nothing but its arguments.
+// what the caller expects, with the file's SHA-256 where a digest is expected.
+// Without the signature the bytes there are no header, so none of its fields
+// is judged; the digest is judged whatever the file holds. Pure: reads nothing
+// but its arguments.
 [[nodiscard]] image_verdict verify_image(std::uint64_t length, const image_header* header,
                                          std::uint32_t computed_crc,
-                                         const expected_image& expected = {});
+                                         const expected_image& expected = {},
+                                         const digest_bytes* computed_digest = nullptr);
 
 } // namespace corvane

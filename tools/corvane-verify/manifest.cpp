@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 #include "image/strict_words.h"
 #include "report/printable_name.h"
@@ -12,6 +13,25 @@ namespace {
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 bool is_control_byte(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
+
+// The word that gives the image's SHA-256, between DEVICE_ID and PATH: a PATH that starts so is
+// written ./sha256:...
+constexpr std::string_view digest_prefix = "sha256:";
+
+std::optional<digest_bytes> digest_of(std::string_view hex)
+{
+    digest_bytes digest{};
+    if (hex.size() != 2 * digest.size())
+        return std::nullopt;
+    for (std::size_t i = 0; i < hex.size(); ++i) {
+        const char c = hex[i];
+        const int value = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+        if (value < 0)
+            return std::nullopt;
+        digest[i / 2] = static_cast<std::uint8_t>(digest[i / 2] << 4 | value);
+    }
+    return digest;
+}
 
 // The next word of `line`, from its first byte that is not blank up to the next blank.
 std::string_view next_word(std::string_view& line)
@@ -57,9 +77,21 @@ std::string read_line(std::string_view line, std::string_view folder, listed_ima
     }
     while (!rest.empty() && is_blank(rest.front()))
         rest.remove_prefix(1);
+    image.expected = {values.kind->type_code, values.size, values.version, values.device_id};
+    if (rest.starts_with(digest_prefix)) {
+        const std::string_view word = next_word(rest);
+        image.expected.sha256 = digest_of(word.substr(digest_prefix.size()));
+        if (!image.expected.sha256) {
+            std::string why(1, '\'');
+            why += printable_name(word);
+            why += "': not sha256: and 64 lower-case hexadecimal digits";
+            return why;
+        }
+        while (!rest.empty() && is_blank(rest.front()))
+            rest.remove_prefix(1);
+    }
     if (rest.empty())
         return "not KIND SIZE_KB VERSION DEVICE_ID PATH";
-    image.expected = {values.kind->type_code, values.size, values.version, values.device_id};
     const bool absolute = rest.starts_with('/') || (rest.size() > 1 && rest[1] == ':');
     image.path = (absolute ? std::string() : std::string(folder)) + std::string(rest);
     listed = true;
