@@ -4,3 +4,7 @@
 # build finds the build machine's Corvane with find_package(Corvane 1 NO_CMAKE_FIND_ROOT_PATH).
 include(${CMAKE_CURRENT_LIST_DIR}/CorvaneTargets.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/CorvaneImage.cmake)
+# Which Corvane the project uses, and where it was found.
+if(NOT Corvane_FIND_QUIETLY)
+  message(STATUS "Corvane ${Corvane_VERSION}: ${CMAKE_CURRENT_LIST_DIR}")
+endif()

@@ -4,6 +4,9 @@
 # rules (share/corvane/corvane.mk) and the bash completions. The package's files stand in the
 # build tree as they are installed; they are installed only where CORVANE_INSTALL says so.
 include(cmake/package_files.cmake)
+if(NOT corvane_top_level)
+  message(STATUS "Corvane ${PROJECT_VERSION}: ${PROJECT_SOURCE_DIR}")
+endif()
 foreach(tool ${tools})
   add_executable(Corvane::${tool} ALIAS ${tool})
 endforeach()
