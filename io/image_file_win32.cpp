@@ -62,6 +62,15 @@ bool identity_of_handle(HANDLE handle, file_identity& identity)
     return true;
 }
 
+// A name that stands for no file any process can reach: missing, or a loop of links, or a name
+// too long or not valid.
+bool names_no_file(DWORD error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+           error == ERROR_INVALID_NAME || error == ERROR_CANT_RESOLVE_FILENAME ||
+           error == ERROR_FILENAME_EXCED_RANGE;
+}
+
 OVERLAPPED at_offset(std::uint64_t offset)
 {
     OVERLAPPED at{};
@@ -275,11 +284,7 @@ io_status kind_of(const char* name, file_kind& kind) noexcept
         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
-                       error == ERROR_INVALID_NAME || error == ERROR_CANT_RESOLVE_FILENAME ||
-                       error == ERROR_FILENAME_EXCED_RANGE
-                   ? io_status{}
-                   : failed(error);
+        return names_no_file(error) ? io_status{} : failed(error);
     }
     const DWORD type = GetFileType(file);
     FILE_BASIC_INFO basic{};
@@ -353,13 +358,8 @@ io_status identity_of(const char* name, std::optional<file_identity>& identity) 
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        // A loop of links, or a name too long or not valid, stands for no file either.
         const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
-                       error == ERROR_INVALID_NAME || error == ERROR_CANT_RESOLVE_FILENAME ||
-                       error == ERROR_FILENAME_EXCED_RANGE
-                   ? io_status{}
-                   : failed(error);
+        return names_no_file(error) ? io_status{} : failed(error);
     }
     file_identity found;
     const bool known = identity_of_handle(file, found);
