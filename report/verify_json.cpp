@@ -45,8 +45,8 @@ json crc_hex(std::uint32_t crc) { return hex_number("%08X", crc); }
 const char* check_name(image_check check) noexcept
 {
     static constexpr std::array<const char*, image_check_count> names = {
-        "min_length",    "length_unit",      "signature",         "type_code",
-        "size_field",    "device_id",        "checksum",          "expected_kind",
+        "min_length",    "length_unit",      "signature",          "type_code",
+        "size_field",    "device_id",        "checksum",           "expected_kind",
         "expected_size", "expected_version", "expected_device_id", "expected_digest"};
     static_assert(std::ranges::none_of(names, [](const char* name) { return name == nullptr; }),
                   "every check has a name");

@@ -80,9 +80,9 @@ file_check check_image_file(const char* path, crc_buffer& buffer, const expected
         return unreadable("", moved);
     result.header = first.header;
     result.computed_crc = first.crc;
-    result.verdict = verify_image(length, result.has_header ? &result.header : nullptr,
-                                  result.computed_crc, expected,
-                                  result.sha256 ? &*result.sha256 : nullptr);
+    result.verdict =
+        verify_image(length, result.has_header ? &result.header : nullptr, result.computed_crc,
+                     expected, result.sha256 ? &*result.sha256 : nullptr);
     file_state after{};
     if (const io_status s = file.state(after); !s.ok())
         return unreadable("cannot examine", s);

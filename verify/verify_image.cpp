@@ -69,7 +69,8 @@ image_verdict verify_image(std::uint64_t length, const image_header* header,
 {
     image_verdict verdict = judge_header(length, header, computed_crc, expected);
     if (expected.sha256 && computed_digest != nullptr && *computed_digest != *expected.sha256)
-        verdict.failed.push_back({image_check::expected_digest, *computed_digest, *expected.sha256});
+        verdict.failed.push_back(
+            {image_check::expected_digest, *computed_digest, *expected.sha256});
     return verdict;
 }
 

@@ -17,10 +17,11 @@ struct listed_image {
 // Reads a manifest of images, one a line: "KIND SIZE_KB VERSION DEVICE_ID [sha256:HEX] PATH", the
 // words apart by blanks (spaces or tabs) and read exactly as corvane-stamp reads its own (SIZE_KB
 // "-" for any size), HEX the image's SHA-256 in 64 lower-case hexadecimal digits, PATH the rest of
-// the line (one that starts with "sha256:" is written "./sha256:..."), CR LF ends as LF ends. A line of blanks, and one whose first
-// word starts with #, is left out. A NUL anywhere, or another control byte outside PATH, is an
-// error. A line that cannot be read, or a manifest that cannot, gives the refusal in `refusal`
-// ("corvane-verify: MANIFEST:N: WHY"), and no images; so does one that lists no image.
+// the line (one that starts with "sha256:" is written "./sha256:..."), CR LF ends as LF ends. A
+// line of blanks, and one whose first word starts with #, is left out. A NUL anywhere, or another
+// control byte outside PATH, is an error. A line that cannot be read, or a manifest that cannot,
+// gives the refusal in `refusal` ("corvane-verify: MANIFEST:N: WHY"), and no images; so does one
+// that lists no image.
 [[nodiscard]] std::vector<listed_image> read_manifest(const std::string& manifest,
                                                       std::string& refusal);
 
