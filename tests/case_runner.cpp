@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
@@ -319,6 +320,10 @@ int run_under_gdb(const test_case& c, const lines& argv, const fs::path& root)
     gdb.insert(gdb.end(), {"-ex", "delete", "-ex", "continue", "-ex", "print $_exitcode", argv[0]});
     run_process({gdb, root / "work", (root / "gdb").string(), (root / "gdb-err").string()});
     const lines log = read_lines(root / "gdb");
+    // The stop at the hit, where the command ran: a breakpoint's, or the catchpoint's.
+    const std::string stop = where.starts_with("syscall:") ? "Catchpoint 2 (" : "Breakpoint 1, ";
+    EXPECT_TRUE(std::ranges::any_of(log, [&](const std::string& l) { return l.starts_with(stop); }))
+        << "the injection did not happen: " << where << " was not hit after " << skip << " hits";
     return !log.empty() && log.back().starts_with("$1 = ") ? std::stoi(log.back().substr(5)) : -1;
 }
 
@@ -363,7 +368,7 @@ TEST_P(Case, Runs)
                            ? run_under_gdb(c, argv, root)
                            : run_process({argv, work, stream("out"), stream("err")});
 
-    EXPECT_EQ(status, std::stoi(c.head.at(1)));
+    EXPECT_EQ(status, std::stoi(c.head.at(1))) << "exit status";
     std::map<char, lines> part = c.parts;
     if (given("out").empty() || given("out") == "pipe")
         expect_lines(part['|'].empty() ? part['.'] : part['|'], root / "out", part['|'].empty());
