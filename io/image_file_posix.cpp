@@ -115,13 +115,13 @@ io_status image_file::open_standard_input() noexcept
 
 io_status image_file::create_beside(const char* target, std::span<char> name) noexcept
 {
-    const std::size_t slash = base_name_at(target);
-    char stem[longest_file_name + 1];
-    const std::size_t stem_length = new_file_stem(target + slash, stem);
+    const new_files_beside beside(target);
+    const std::size_t slash = beside.folder_length;
     for (unsigned n = 0; n < 100; ++n) {
-        const int length = std::snprintf(
-            name.data(), name.size(), "%.*s%.*s%ld.%u", static_cast<int>(slash), target,
-            static_cast<int>(stem_length), stem, static_cast<long>(::getpid()), n);
+        const int length =
+            std::snprintf(name.data(), name.size(), "%.*s%.*s%ld.%u", static_cast<int>(slash),
+                          target, static_cast<int>(beside.stem_length), beside.stem.data(),
+                          static_cast<long>(::getpid()), n);
         if (length < 0 || static_cast<std::size_t>(length) >= name.size())
             return failed(ENAMETOOLONG);
         const int fd = ::open(name.data(), O_RDWR | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
@@ -357,9 +357,8 @@ io_status kind_of(const char* name, file_kind& kind) noexcept
 
 io_status remove_stale_beside(const char* target, std::span<char> name) noexcept
 {
-    const std::size_t slash = base_name_at(target);
-    char stem[longest_file_name + 1];
-    const std::string_view stem_text(stem, new_file_stem(target + slash, stem));
+    const new_files_beside beside(target);
+    const std::size_t slash = beside.folder_length;
     char folder[4096];
     if (std::snprintf(folder, sizeof folder, "%.*s", static_cast<int>(slash), target) >=
         static_cast<int>(sizeof folder))
@@ -370,7 +369,7 @@ io_status remove_stale_beside(const char* target, std::span<char> name) noexcept
     io_status first{};
     char candidate[sizeof folder + longest_file_name + 1];
     while (const dirent* entry = ::readdir(entries)) {
-        if (!is_new_file_name(entry->d_name, stem_text))
+        if (!is_new_file_name(entry->d_name, beside.stem_text()))
             continue;
         std::snprintf(candidate, sizeof candidate, "%s%s", folder, entry->d_name);
         const int fd = ::open(candidate, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);

@@ -122,13 +122,12 @@ io_status image_file::open_standard_input() noexcept
 
 io_status image_file::create_beside(const char* target, std::span<char> name) noexcept
 {
-    const std::size_t slash = base_name_at(target);
-    char stem[longest_file_name + 1];
-    const std::size_t stem_length = new_file_stem(target + slash, stem);
+    const new_files_beside beside(target);
+    const std::size_t slash = beside.folder_length;
     for (unsigned n = 0; n < 100; ++n) {
         const int length =
             std::snprintf(name.data(), name.size(), "%.*s%.*s%lu.%u", static_cast<int>(slash),
-                          target, static_cast<int>(stem_length), stem,
+                          target, static_cast<int>(beside.stem_length), beside.stem.data(),
                           static_cast<unsigned long>(GetCurrentProcessId()), n);
         wchar_t wide[32768];
         if (length < 0 || static_cast<std::size_t>(length) >= name.size())
@@ -305,9 +304,8 @@ io_status kind_of(const char* name, file_kind& kind) noexcept
 
 io_status remove_stale_beside(const char* target, std::span<char> name) noexcept
 {
-    const std::size_t slash = base_name_at(target);
-    char stem[longest_file_name + 1];
-    const std::string_view stem_text(stem, new_file_stem(target + slash, stem));
+    const new_files_beside beside(target);
+    const std::size_t slash = beside.folder_length;
     char pattern[4096];
     if (std::snprintf(pattern, sizeof pattern, "%.*s*", static_cast<int>(slash), target) >=
         static_cast<int>(sizeof pattern))
@@ -323,7 +321,7 @@ io_status remove_stale_beside(const char* target, std::span<char> name) noexcept
         char entry[longest_file_name * 3 + 1];
         const int n = WideCharToMultiByte(CP_UTF8, 0, found.cFileName, -1, entry, sizeof entry,
                                           nullptr, nullptr);
-        if (n == 0 || !is_new_file_name(entry, stem_text))
+        if (n == 0 || !is_new_file_name(entry, beside.stem_text()))
             continue;
         char candidate[sizeof pattern + sizeof entry];
         std::snprintf(candidate, sizeof candidate, "%.*s%s", static_cast<int>(slash), target,

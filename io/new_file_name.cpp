@@ -57,6 +57,11 @@ bool is_new_file_name(std::string_view entry, std::string_view stem) noexcept
     return digits_then(entry, '.') && digits_then(entry, '\0');
 }
 
+new_files_beside::new_files_beside(const char* target) noexcept
+    : folder_length(base_name_at(target)), stem_length(new_file_stem(target + folder_length, stem))
+{
+}
+
 std::size_t base_name_at(std::string_view target) noexcept
 {
 #if defined(_WIN32)

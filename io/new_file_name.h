@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <span>
 #include <string_view>
@@ -19,6 +20,17 @@ inline constexpr std::size_t new_file_suffix_most = 14;
 // longest_file_name + 1 bytes; its length.
 [[nodiscard]] std::size_t new_file_stem(std::string_view base,
                                         std::span<char, longest_file_name + 1> stem) noexcept;
+
+// Where the new files beside a target go: the target's folder (its first `folder_length` bytes,
+// the separator included) and their stem.
+struct new_files_beside {
+    std::size_t folder_length = 0;
+    std::array<char, longest_file_name + 1> stem{};
+    std::size_t stem_length = 0;
+
+    explicit new_files_beside(const char* target) noexcept;
+    [[nodiscard]] std::string_view stem_text() const noexcept { return {stem.data(), stem_length}; }
+};
 
 // Whether a folder's entry is a new file of that stem: the stem, digits, a dot, digits.
 [[nodiscard]] bool is_new_file_name(std::string_view entry, std::string_view stem) noexcept;
