@@ -245,6 +245,12 @@ function(corvane_add_image_step rule output input made depends words record)
                         "POST_BUILD ... BYPRODUCTS ${input}))")
   endif()
   get_property(stamp_arguments GLOBAL PROPERTY "corvane_stamp_arguments_${output}")
+  # The tool, made first where the build makes it: the step runs it from a script, where CMake
+  # cannot see it.
+  get_target_property(tool Corvane::corvane-stamp CORVANE_BUILT_BY)
+  if(NOT tool)
+    set(tool Corvane::corvane-stamp)
+  endif()
   get_property(package_dir GLOBAL PROPERTY corvane_package_dir)
   corvane_configuration_word(config)
   corvane_manifest_of(${config} manifest)
@@ -264,7 +270,7 @@ function(corvane_add_image_step rule output input made depends words record)
   add_custom_command(OUTPUT ${output}
     BYPRODUCTS ${record}
     COMMAND ${CMAKE_COMMAND} -DSTEP=${step} -P ${package_dir}/CorvaneStampStep.cmake
-    DEPENDS ${input_dependency} ${target_files} ${words} ${depends} ${step}
+    DEPENDS ${input_dependency} ${target_files} ${words} ${depends} ${step} ${tool}
             ${package_dir}/CorvaneStampStep.cmake
     COMMENT "Stamping ${output}"
     VERBATIM)

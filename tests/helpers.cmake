@@ -36,6 +36,7 @@ endfunction()
 
 # The product of examples/product: a POST_BUILD objcopy with no BYPRODUCTS, TARGET, $<CONFIG>,
 # under GENERATOR; built, checked, built again with nothing to do, relinked and stamped again.
+# Under Ninja with Corvane's sources (add_subdirectory), under the others with its build tree.
 function(product generator)
   skip_without(objcopy)
   if(generator MATCHES "Ninja")
@@ -45,16 +46,22 @@ function(product generator)
     return()
   endif()
   set(build ${CMAKE_COMMAND} --build ${OUT}/build --config)
+  set(corvane -DCorvane_DIR=${CORVANE})
+  if(generator STREQUAL "Ninja")
+    set(corvane -DCORVANE_SOURCE=${SOURCE})
+  endif()
   run(works "configure" ${CMAKE_COMMAND} -S ${SOURCE}/examples/product -B ${OUT}/build
-      -G ${generator} -DCorvane_DIR=${CORVANE})
+      -G ${generator} ${corvane})
   set(manifest ${OUT}/build/corvane-images.txt)
   if(generator MATCHES "Multi-Config")
     set(manifest ${OUT}/build/corvane-images-Release.txt)
-    run(works "build Debug" ${build} Debug --target check_images)
+    run(works "build Debug" ${build} Debug)
+    run(works "check Debug" ${build} Debug --target check_images)
     expect_text(${OUT}/build/corvane-images-Debug.txt
                 "firmware - 2\\.1\\.0\\.0305 0x9470 sha256:[0-9a-f]+ firmware/Debug/firmware\\.bin")
   endif()
-  run(works "build" ${build} Release --target check_images)
+  run(works "build" ${build} Release)
+  run(works "check" ${build} Release --target check_images)
   expect_text(${manifest} "bios - 1\\.0\\.0\\.2101 8640 sha256:[0-9a-f]+ bios/")
   if(generator STREQUAL "Ninja")
     run(works "ninja -n" ninja -C ${OUT}/build -n)
