@@ -77,6 +77,15 @@ function(product generator)
     message(FATAL_ERROR "a relink stamps no image:\n${out}")
   endif()
   run(works "check" ${verify} -q -c ${manifest})
+  # The same words over other bytes: the manifest the build wrote tells.
+  file(WRITE ${OUT}/other.raw "other bytes")
+  set(bios ${OUT}/build/bios/bios.bin)
+  if(generator MATCHES "Multi-Config")
+    set(bios ${OUT}/build/bios/Release/bios.bin)
+  endif()
+  run(works "restamp" ${CORVANE}/bin/corvane-stamp -t bios -v 1.0.0.2101 -i 8640 ${OUT}/other.raw
+      ${bios})
+  run("INVALID: SHA-256 [0-9a-f]+ found" "check other bytes" ${verify} -c ${manifest})
 endfunction()
 
 # A cross build of the product with Corvane's sources, the toolchain and the target's flags in the
