@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "image/image_kinds.h"
 #include "image/sha256.h"
 #include "image/strict_words.h"
 #include "tests/command_words.h"
@@ -84,7 +85,7 @@ TEST(StampOptions, WordsAndRefusals)
          "corvane-stamp: INPUT and OUTPUT are needed, and nothing more\n" + usage},
         {{"-t", "BIOS", "a", "b"},
          no,
-         "corvane-stamp: --kind 'BIOS': not a kind (hbainfo, bios, firmware, uboot, hba, desc)\n"},
+         "corvane-stamp: --kind 'BIOS': not a kind (" + kind_words() + ")\n"},
         {{"--size", "\x1b"},
          no,
          "corvane-stamp: --size '\\x1b': not a whole number of 2 KB from 2 to 4194302\n"},

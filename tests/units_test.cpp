@@ -11,6 +11,7 @@
 
 #include "image/arg_values.h"
 #include "image/image_header.h"
+#include "image/image_kinds.h"
 #include "image/version_text.h"
 #include "report/verify_text.h"
 #include "tests/command_words.h"
@@ -120,7 +121,7 @@ TEST(VerifyOptions, WordsAndRefusals)
         {{"--json"}, no, "no file given\n" + usage},
         {{"-t", "\x1b]0;x\x07", "b"},
          no,
-         "--kind '\\x1b]0;x\\x07': not a kind (hbainfo, bios, firmware, uboot, hba, desc)\n"},
+         "--kind '\\x1b]0;x\\x07': not a kind (" + kind_words() + ")\n"},
         {{"-s", "0", "b"}, no, "--size '0': not a size of 1 KB or more\n"},
         {{"-s", "3", "b"}, no, "--size '3': not a whole number of 2 KB\n"},
         {{"-v", "1.0.0.210", "b"},
@@ -189,8 +190,7 @@ TEST(Manifest, Lines)
         {"bios 128 1.0.0.21 8640 m.bin",
          ":1: --image-version '1.0.0.21': not a.b.c.dddd (one or two digits three times, then "
          "four)"},
-        {"Bios 128 1.0.0.2101 8640 m.bin",
-         ":1: --kind 'Bios': not a kind (hbainfo, bios, firmware, uboot, hba, desc)"},
+        {"Bios 128 1.0.0.2101 8640 m.bin", ":1: --kind 'Bios': not a kind (" + kind_words() + ")"},
         {good, ":1: not KIND SIZE_KB VERSION DEVICE_ID PATH"},
         {"bios 128 1.0.0.2101", ":1: not KIND SIZE_KB VERSION DEVICE_ID PATH"},
         {"# nothing but this\n", ": lists no image"},
