@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <span>
 
-#include "image/sha256.h"
 #include "io/crc_pass.h"
 
 namespace corvane {
@@ -57,10 +56,10 @@ void digest_beside::written(std::uint64_t end) noexcept
     changed_.notify_all();
 }
 
-io_status digest_beside::feed(std::uint64_t from, std::uint64_t to) noexcept
+io_status digest_beside::feed(sha256& digest, std::uint64_t from, std::uint64_t to) noexcept
 {
     if (!mapped_.bytes().empty() && to <= mapped_.bytes().size()) {
-        mapped_feed run{digest_state_, mapped_.bytes().subspan(from, to - from)};
+        mapped_feed run{&digest, mapped_.bytes().subspan(from, to - from)};
         // A new file that another process cut short under the mapping.
         return read_mapped(mapped_feed::run, &run) ? io_status{} : io_status{io_error::ended, 0};
     }
@@ -70,7 +69,7 @@ io_status digest_beside::feed(std::uint64_t from, std::uint64_t to) noexcept
         const std::span bytes(digest_buffer.data(), n);
         if (const io_status s = file_.read_at(at, bytes); !s.ok())
             return s;
-        digest_state_->feed(bytes);
+        digest.feed(bytes);
         at += n;
     }
     return {};
@@ -79,7 +78,6 @@ io_status digest_beside::feed(std::uint64_t from, std::uint64_t to) noexcept
 void digest_beside::run() noexcept
 {
     sha256 digest;
-    digest_state_ = &digest;
     for (std::uint64_t hashed = 0;;) {
         std::uint64_t ready = 0;
         {
@@ -93,7 +91,7 @@ void digest_beside::run() noexcept
         }
         // Some MiB at a time, so that the thread keeps close behind the writing.
         const std::uint64_t to = std::min(ready, hashed + (8u << 20));
-        if (const io_status s = feed(hashed, to); !s.ok()) {
+        if (const io_status s = feed(digest, hashed, to); !s.ok()) {
             std::lock_guard hold(lock_);
             read_ = s;
             return;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <thread>
 
+#include "image/sha256.h"
 #include "io/image_file.h"
 
 namespace corvane {
@@ -34,12 +35,11 @@ public:
 
 private:
     void run() noexcept;
-    // Feeds the bytes from `from` up to `to`, or says why they cannot be read.
-    [[nodiscard]] io_status feed(std::uint64_t from, std::uint64_t to) noexcept;
+    // Feeds the bytes from `from` up to `to` to `digest`, or says why they cannot be read.
+    [[nodiscard]] io_status feed(sha256& digest, std::uint64_t from, std::uint64_t to) noexcept;
 
     const image_file& file_;
     mapped_bytes mapped_;
-    class sha256* digest_state_ = nullptr;
     std::mutex lock_;
     std::condition_variable changed_;
     std::uint64_t written_ = 0;
