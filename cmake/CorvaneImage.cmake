@@ -176,15 +176,16 @@ function(corvane_check_words rule kind version device_id size)
     message(FATAL_ERROR "${rule}: DEVICE_ID '${device_id}' is not one of ${ids} "
                         "(hexadecimal digits, 0x allowed)")
   endif()
-  # Whole units, up to what the header's 32-bit size field holds.
-  math(EXPR unit_kb "${CORVANE_SIZE_UNIT} / 1024")
+  # Whole units of the kind, up to what the header's 32-bit size field holds.
+  math(EXPR unit_kb "${CORVANE_SIZE_UNIT_${kind}} / 1024")
+  set(most ${CORVANE_SIZE_KB_MOST_${kind}})
   if(NOT "${size}" STREQUAL "")
-    if(size MATCHES "^[1-9][0-9]*$" AND size LESS_EQUAL CORVANE_SIZE_KB_MOST)
+    if(size MATCHES "^[1-9][0-9]*$" AND size LESS_EQUAL most)
       math(EXPR off_the_unit "${size} % ${unit_kb}")
     endif()
     if(NOT off_the_unit STREQUAL "0")
       message(FATAL_ERROR "${rule}: SIZE '${size}' is not a whole number of ${unit_kb} KB from "
-                          "${unit_kb} to ${CORVANE_SIZE_KB_MOST}")
+                          "${unit_kb} to ${most}")
     endif()
   endif()
 endfunction()

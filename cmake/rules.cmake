@@ -1,5 +1,5 @@
-# Reads the image rules of image/image_rules.txt (the kinds, their type codes and files, the
-# accepted device ids, the header's distance from the end, the size unit and the version's form)
+# Reads the image rules of image/image_rules.txt (the kinds, their type codes, files and size
+# units, the accepted device ids, the header's distance from the end and the version's form)
 # and writes them out for whatever uses them, so that each is written once:
 #   generated/image/rule_values.h              the tools' code (image/image_kinds.h, image_rules.h)
 #   CorvaneRules.cmake                         the CMake package
@@ -25,10 +25,20 @@ endif()
 function(corvane_rules_refuse number line why)
   message(FATAL_ERROR "${rules_file}:${number}: ${why}: ${line}")
 endfunction()
+# A size unit, where one is given, is a whole number of KB, up to 1 GB.
+function(corvane_rules_unit number line unit)
+  if(unit)
+    math(EXPR off_kb "${unit} % 1024")
+    if(NOT off_kb EQUAL 0 OR unit GREATER 1073741824)
+      corvane_rules_refuse(${number} "${line}" "a size unit is a whole number of KB up to 1 GB")
+    endif()
+  endif()
+endfunction()
 
 set(CORVANE_KINDS)
 set(CORVANE_TYPE_CODES)
 set(CORVANE_KIND_FILES)
+set(kind_units)
 set(CORVANE_DEVICE_IDS)
 set(number 0)
 file(STRINGS ${rules_file} rule_lines)
@@ -36,7 +46,7 @@ foreach(line IN LISTS rule_lines)
   math(EXPR number "${number} + 1")
   if(line MATCHES "^(#.*)?$")
     continue()
-  elseif(line MATCHES "^kind ([a-z][a-z0-9_]*) ([0-9]+) ([A-Za-z0-9_][A-Za-z0-9_.-]*)$")
+  elseif(line MATCHES "^kind ([a-z][a-z0-9_]*) ([0-9]+) ([A-Za-z0-9_][A-Za-z0-9_.-]*)( [1-9][0-9]*)?$")
     if(CMAKE_MATCH_1 IN_LIST CORVANE_KINDS OR CMAKE_MATCH_2 IN_LIST CORVANE_TYPE_CODES
        OR CMAKE_MATCH_3 IN_LIST CORVANE_KIND_FILES OR CMAKE_MATCH_2 GREATER 255)
       corvane_rules_refuse(${number} "${line}" "a kind's word, type code (0 to 255) and file are its own")
@@ -44,6 +54,9 @@ foreach(line IN LISTS rule_lines)
     list(APPEND CORVANE_KINDS ${CMAKE_MATCH_1})
     list(APPEND CORVANE_TYPE_CODES ${CMAKE_MATCH_2})
     list(APPEND CORVANE_KIND_FILES ${CMAKE_MATCH_3})
+    string(STRIP "${CMAKE_MATCH_4}" unit) # empty: size_unit's, filled in below
+    corvane_rules_unit(${number} "${line}" "${unit}")
+    list(APPEND kind_units "${unit}-")
   elseif(line MATCHES "^device_id ([89][0-9][0-9][0-9])$")
     if(CMAKE_MATCH_1 IN_LIST CORVANE_DEVICE_IDS)
       corvane_rules_refuse(${number} "${line}" "a device id listed twice")
@@ -54,6 +67,9 @@ foreach(line IN LISTS rule_lines)
       corvane_rules_refuse(${number} "${line}" "given twice")
     endif()
     set(rule_${CMAKE_MATCH_1} ${CMAKE_MATCH_2})
+    if(CMAKE_MATCH_1 STREQUAL "size_unit")
+      corvane_rules_unit(${number} "${line}" ${CMAKE_MATCH_2})
+    endif()
   elseif(line MATCHES "^version_fields(( [1-9](-[1-9])?)+)$")
     if(DEFINED rule_version_fields)
       corvane_rules_refuse(${number} "${line}" "given twice")
@@ -70,10 +86,19 @@ foreach(rule CORVANE_KINDS CORVANE_DEVICE_IDS rule_header_distance rule_size_uni
     message(FATAL_ERROR "${rules_file}: no ${rule}")
   endif()
 endforeach()
-math(EXPR unit_off_kb "${rule_size_unit} % 1024")
-if(NOT unit_off_kb EQUAL 0)
-  message(FATAL_ERROR "${rules_file}: size_unit ${rule_size_unit} is not a whole number of KB")
-endif()
+set(CORVANE_KIND_UNITS)
+foreach(unit IN LISTS kind_units)
+  string(REPLACE "-" "" unit "${unit}")
+  if(NOT unit)
+    set(unit ${rule_size_unit})
+  endif()
+  list(APPEND CORVANE_KIND_UNITS ${unit})
+endforeach()
+# The largest size in KB the 32-bit size field holds, in whole units of UNIT bytes.
+function(corvane_size_kb_most unit out)
+  math(EXPR most "(4294967295 / ${unit} * ${unit}) / 1024")
+  set(${out} ${most} PARENT_SCOPE)
+endfunction()
 
 # The version's form as an extended regular expression, which CMake, grep -E and bash all read:
 # one or two digits as [0-9][0-9]?, four as [0-9][0-9][0-9][0-9].
@@ -99,15 +124,20 @@ foreach(field IN LISTS rule_version_fields)
 endforeach()
 string(JOIN ", " cpp_version_fields ${cpp_version_fields})
 string(APPEND CORVANE_VERSION_FORM "$")
-# 32 bits of size field, in whole units: 4194302 KB at most for units of 2 KB.
-math(EXPR CORVANE_SIZE_KB_MOST "(4294967296 - ${rule_size_unit}) / 1024")
+corvane_size_kb_most(${rule_size_unit} CORVANE_SIZE_KB_MOST)
 set(CORVANE_HEADER_DISTANCE ${rule_header_distance})
 set(CORVANE_SIZE_UNIT ${rule_size_unit})
 
 set(generated "Written by cmake/rules.cmake from image/image_rules.txt: edit the rules there")
 set(cpp_kinds)
-foreach(word code file IN ZIP_LISTS CORVANE_KINDS CORVANE_TYPE_CODES CORVANE_KIND_FILES)
-  string(APPEND cpp_kinds "    {\"${word}\", ${code}, \"${file}\"},\n")
+set(cmake_units)
+set(make_units)
+foreach(word code file unit IN ZIP_LISTS CORVANE_KINDS CORVANE_TYPE_CODES CORVANE_KIND_FILES
+                                        CORVANE_KIND_UNITS)
+  string(APPEND cpp_kinds "    {\"${word}\", ${code}, \"${file}\", ${unit}},\n")
+  corvane_size_kb_most(${unit} most)
+  string(APPEND cmake_units "set(CORVANE_SIZE_UNIT_${word} ${unit})\nset(CORVANE_SIZE_KB_MOST_${word} ${most})\n")
+  string(APPEND make_units "corvane_size_unit_${word} := ${unit}\n")
 endforeach()
 list(TRANSFORM CORVANE_DEVICE_IDS PREPEND "0x" OUTPUT_VARIABLE cpp_ids)
 string(JOIN ", " cpp_ids ${cpp_ids})
@@ -124,6 +154,7 @@ struct kind {
     const char* word;
     std::uint8_t type_code;
     const char* file_name;
+    std::uint32_t size_unit;
 };
 inline constexpr kind kinds[] = {
 ${cpp_kinds}};
@@ -147,7 +178,7 @@ set(CORVANE_VERSION_FORM [=[${CORVANE_VERSION_FORM}]=])
 set(CORVANE_HEADER_DISTANCE ${rule_header_distance})
 set(CORVANE_SIZE_UNIT ${rule_size_unit})
 set(CORVANE_SIZE_KB_MOST ${CORVANE_SIZE_KB_MOST})
-")
+${cmake_units}")
 set(make_files)
 foreach(kind file IN ZIP_LISTS CORVANE_KINDS CORVANE_KIND_FILES)
   string(APPEND make_files "corvane_file_${kind} := ${file}\n")
@@ -165,7 +196,7 @@ ${make_files}corvane_device_ids := ${CORVANE_DEVICE_ID_WORDS}
 corvane_version_form := ${make_version_form}
 corvane_header_distance := ${rule_header_distance}
 corvane_size_unit := ${rule_size_unit}
-${make_rule}")
+${make_units}${make_rule}")
 foreach(tool corvane corvane-stamp corvane-verify)
   configure_file(${rules_source}/packaging/completions/${tool}.in
                  ${rules_out}/share/bash-completion/completions/${tool} @ONLY)

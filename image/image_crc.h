@@ -18,10 +18,7 @@ namespace corvane {
 inline constexpr std::uint32_t crc_polynomial = 0xEDB88320u;
 inline constexpr std::uint32_t crc_initial = 0xFFFFFFFFu;
 
-// The checksum covers the whole image but its last 12 bytes: the header's CRC
-// field and the 8 bytes after the header. Storing the CRC thus leaves it valid.
-inline constexpr std::size_t crc_uncovered_tail = 12;
-static_assert(crc_uncovered_tail == header_distance_from_end - header_field::crc);
+// Which bytes of an image it covers: image/image_layout.h.
 
 [[nodiscard]] constexpr std::array<std::uint32_t, 256> make_crc_table() noexcept
 {

@@ -6,22 +6,15 @@
 #include <span>
 #include <string_view>
 
-#include "image/rule_values.h"
 
 namespace corvane {
-
-// The 64-byte header that every stamped image carries 72 bytes before its end.
-// The record holds the bytes exactly as they stand in the file; fields are read
-// and written at their offsets, never through a struct laid over the bytes.
-inline constexpr std::size_t image_header_size = 64;
-
-struct image_header {
-    std::array<std::uint8_t, image_header_size> bytes{};
-};
 
 // major, minor, oem, beta, alpha
 using image_version = std::array<std::uint8_t, 5>;
 
+// The header every stamped image carries near its end (image/image_layout.h says where). The
+// record holds the bytes exactly as they stand in the file; fields are read and written at their
+// offsets, never through a struct laid over the bytes.
 namespace header_field {
 inline constexpr std::size_t signature = 0;  // 8 ASCII bytes, no terminating zero
 inline constexpr std::size_t type = 8;       // image type code
@@ -38,12 +31,13 @@ static_assert(header_field::size == header_field::version + std::tuple_size_v<im
 static_assert(header_field::device_id == header_field::size + 4);
 static_assert(header_field::reserved == header_field::device_id + 2);
 static_assert(header_field::crc == header_field::reserved + 40);
-static_assert(header_field::crc + 4 == image_header_size);
 
-// The header starts this many bytes before the end of the image (image/image_rules.txt); the 8
-// bytes after it belong to the image, not to the header, and no header write touches them.
-inline constexpr std::size_t header_distance_from_end = rule_values::header_distance;
-static_assert(header_distance_from_end == image_header_size + 8);
+// The header ends with its CRC field.
+inline constexpr std::size_t image_header_size = header_field::crc + 4;
+
+struct image_header {
+    std::array<std::uint8_t, image_header_size> bytes{};
+};
 
 // Fills a record the caller has cleared: signature, type, version, size and
 // device id at their offsets, CRC 0, everything else left zero.

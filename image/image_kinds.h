@@ -10,12 +10,13 @@
 
 namespace corvane {
 
-// A kind of image: the word given after -t, the type code stored in the
-// header and the fixed file name, opened in the current directory.
+// A kind of image: the word given after -t, the type code stored in the header, the fixed file
+// name, opened in the current directory, and the unit its size is a whole number of.
 struct image_kind {
     std::string_view word;
     std::uint8_t type_code;
     const char* file_name;
+    std::uint32_t size_unit;
 };
 
 // The kinds as image/image_rules.txt lists them.
@@ -23,7 +24,7 @@ inline constexpr auto image_type_table = [] {
     std::array<image_kind, std::size(rule_values::kinds)> table{};
     for (std::size_t i = 0; i < table.size(); ++i)
         table[i] = {rule_values::kinds[i].word, rule_values::kinds[i].type_code,
-                    rule_values::kinds[i].file_name};
+                    rule_values::kinds[i].file_name, rule_values::kinds[i].size_unit};
     return table;
 }();
 

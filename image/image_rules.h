@@ -9,15 +9,7 @@
 
 namespace corvane {
 
-// What a valid image must be, beyond its header layout: a length in whole
-// units, and a device id the controllers accept.
-
-// An image's length is a whole number of 2048-byte units.
-inline constexpr std::uint32_t image_size_unit = rule_values::size_unit;
-[[nodiscard]] constexpr bool image_size_supported(std::uint64_t image_size) noexcept
-{
-    return image_size % image_size_unit == 0;
-}
+// The device ids a valid image may carry. (Its sizes: image/image_layout.h.)
 
 // Controllers of the supported families have ids 0x8000 and up.
 [[nodiscard]] constexpr bool device_id_in_family(std::uint16_t device_id) noexcept

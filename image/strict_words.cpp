@@ -2,14 +2,13 @@
 
 #include <charconv>
 
+#include "image/image_layout.h"
 #include "image/image_rules.h"
 #include "image/rule_values.h"
 
 namespace corvane {
 
 namespace {
-
-constexpr std::uint64_t most_image_size = 0x1'0000'0000u - image_size_unit;
 
 bool all_digits(std::string_view text, int base) noexcept
 {
@@ -36,13 +35,13 @@ std::optional<Number> number_of(std::string_view text, int base) noexcept
 
 } // namespace
 
-std::optional<std::uint32_t> strict_image_size(std::string_view kb) noexcept
+std::optional<std::uint32_t> strict_image_size(std::string_view kb, std::uint32_t unit) noexcept
 {
     const std::optional<std::uint64_t> value = number_of<std::uint64_t>(kb, 10);
-    if (!value || *value == 0 || *value > most_image_size / 1024)
+    if (!value || *value == 0 || *value > largest_image_size(unit) / 1024)
         return std::nullopt;
     const std::uint64_t size = *value * 1024;
-    if (!image_size_supported(size))
+    if (!whole_units(size, unit))
         return std::nullopt;
     return static_cast<std::uint32_t>(size);
 }
@@ -80,16 +79,17 @@ std::optional<std::uint16_t> strict_device_id(std::string_view text) noexcept
 
 std::string read_strict_word(char option, std::string_view word, strict_values& values)
 {
-    const std::string unit = std::to_string(image_size_unit / 1024);
+    const std::uint32_t unit = size_unit_of(values.kind);
+    const std::string unit_kb = std::to_string(unit / 1024);
     switch (option) {
     case 't':
         values.kind = find_image_kind(word);
         return values.kind ? "" : "not a kind (" + kind_words() + ")";
     case 's':
-        values.size = strict_image_size(word);
+        values.size = strict_image_size(word, unit);
         return values.size ? ""
-                           : "not a whole number of " + unit + " KB from " + unit + " to " +
-                                 std::to_string(most_image_size / 1024);
+                           : "not a whole number of " + unit_kb + " KB from " + unit_kb + " to " +
+                                 std::to_string(largest_image_size(unit) / 1024);
     case 'v':
         if (const auto version = strict_version(word)) {
             values.version = *version;
@@ -110,15 +110,6 @@ const char* strict_option_name(char option) noexcept
            : option == 's' ? "--size"
            : option == 'v' ? "--image-version"
                            : "--device-id";
-}
-
-std::optional<std::uint32_t> smallest_image_size(std::uint64_t length) noexcept
-{
-    const std::uint64_t needed = length + header_distance_from_end;
-    const std::uint64_t size = (needed + image_size_unit - 1) / image_size_unit * image_size_unit;
-    if (length > most_image_size || size > most_image_size)
-        return std::nullopt;
-    return static_cast<std::uint32_t>(size);
 }
 
 } // namespace corvane

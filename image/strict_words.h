@@ -14,9 +14,10 @@ namespace corvane {
 // exactly in its form, so that a slip is refused rather than stamped as something else. (corvane
 // itself reads its words as it always has, in arg_values.h.)
 
-// A size in KB: decimal digits only, a whole number of size units, from one unit up to what the
-// header's 32-bit size field holds (2 to 4194302 for units of 2 KB). The size in bytes, or nothing.
-[[nodiscard]] std::optional<std::uint32_t> strict_image_size(std::string_view kb) noexcept;
+// A size in KB: decimal digits only, a whole number of `unit` bytes, from one unit up to what the
+// header's 32-bit size field holds. The size in bytes, or nothing.
+[[nodiscard]] std::optional<std::uint32_t> strict_image_size(std::string_view kb,
+                                                             std::uint32_t unit) noexcept;
 
 // A version text in the strict form of image/image_rules.txt, a.b.c.dddd: major, minor and oem,
 // then beta and alpha as two digits each.
@@ -33,7 +34,8 @@ struct strict_values {
     std::uint16_t device_id = 0;
 };
 
-// Reads the word of -t, -s, -v or (any other option) -i by the functions above into `values`. The
+// Reads the word of -t, -s, -v or (any other option) -i by the functions above into `values`, the
+// size in the unit of `values.kind` (the default unit where no kind was read before it). The
 // rule the word breaks comes back, as a refusal states it after the word ("not a kind (hbainfo,
 // bios, ...)"), or nothing where it is taken. Every reader of these words (corvane-stamp's options,
 // corvane-verify's manifest) holds them to this one.
@@ -41,9 +43,5 @@ struct strict_values {
                                            strict_values& values);
 // The long name a refusal gives the option: "--kind", "--size", "--image-version", "--device-id".
 [[nodiscard]] const char* strict_option_name(char option) noexcept;
-
-// The smallest size in bytes, a whole number of units, that holds `length` bytes of input and the
-// header and tail after them; nothing where the header's size field cannot hold it.
-[[nodiscard]] std::optional<std::uint32_t> smallest_image_size(std::uint64_t length) noexcept;
 
 } // namespace corvane

@@ -21,11 +21,6 @@ void copy_out(const pass_copy& copy, std::uint64_t done, std::span<const std::ui
     }
 }
 
-std::uint64_t covered_length(std::uint64_t image_length)
-{
-    return image_length > crc_uncovered_tail ? image_length - crc_uncovered_tail : 0;
-}
-
 // One pass over a mapping, as read_mapped runs it. A writer may change the mapped bytes while they
 // are read, so the bytes copied out are taken first, and the checksum takes them from the copy:
 // the copy and the word are of the same bytes, as they are when both come out of one read.
@@ -37,7 +32,7 @@ struct mapped_pass {
     {
         const auto& pass = *static_cast<const mapped_pass*>(context);
         const pass_copy& copy = pass.result->copy;
-        const std::uint64_t covered = covered_length(pass.bytes.size());
+        const std::uint64_t covered = layout_of(pass.bytes.size()).covered;
         const std::uint64_t from = std::min(copy.at, covered);
         const std::uint64_t to = std::max(from, std::min(copy.at + copy.into.size(), covered));
         copy_out(copy, 0, pass.bytes);
@@ -52,13 +47,13 @@ struct mapped_pass {
 
 } // namespace
 
-io_status image_crc_passes(const image_file& file, std::uint64_t image_length,
-                           crc_buffer& checkSum_buf, std::span<crc_pass_result> passes) noexcept
+io_status image_crc_passes(const image_file& file, const image_layout& layout,
+                           crc_buffer& buffer, std::span<crc_pass_result> passes) noexcept
 {
     mapped_bytes view;
-    if (image_length <= checkSum_buf.size() || !file.map(image_length, view).ok()) {
+    if (layout.size <= buffer.size() || !file.map(layout.size, view).ok()) {
         for (crc_pass_result& pass : passes)
-            if (const io_status s = image_crc_pass(file, image_length, checkSum_buf, pass.word,
+            if (const io_status s = image_crc_pass(file, layout, buffer, pass.word,
                                                    pass.copy, pass.digest);
                 !s.ok())
                 return s;
@@ -72,25 +67,22 @@ io_status image_crc_passes(const image_file& file, std::uint64_t image_length,
     return {};
 }
 
-io_status image_crc_pass(const image_file& file, std::uint64_t image_length,
-                         crc_buffer& checkSum_buf, std::uint32_t& word, pass_copy copy,
-                         sha256* digest) noexcept
+io_status image_crc_pass(const image_file& file, const image_layout& layout, crc_buffer& buffer,
+                         std::uint32_t& word, pass_copy copy, sha256* digest) noexcept
 {
-    const std::uint64_t covered = covered_length(image_length);
     std::uint32_t reg = crc_initial;
-    for (std::uint64_t done = 0; done < image_length;) {
-        const auto n = static_cast<std::size_t>(
-            std::min<std::uint64_t>(image_length - done, checkSum_buf.size()));
-        if (const io_status read = file.read_at(done, std::span(checkSum_buf.data(), n));
-            !read.ok())
+    for (std::uint64_t done = 0; done < layout.size;) {
+        const auto n =
+            static_cast<std::size_t>(std::min<std::uint64_t>(layout.size - done, buffer.size()));
+        if (const io_status read = file.read_at(done, std::span(buffer.data(), n)); !read.ok())
             return read;
-        copy_out(copy, done, std::span(checkSum_buf.data(), n));
+        copy_out(copy, done, std::span(buffer.data(), n));
         // The uncovered tail is read like the rest but not fed.
-        const auto feed =
-            static_cast<std::size_t>(std::min<std::uint64_t>(n, covered - std::min(covered, done)));
-        reg = crc_accumulate(reg, std::span(checkSum_buf.data(), feed));
+        const auto feed = static_cast<std::size_t>(
+            std::min<std::uint64_t>(n, layout.covered - std::min(layout.covered, done)));
+        reg = crc_accumulate(reg, std::span(buffer.data(), feed));
         if (digest != nullptr)
-            digest->feed(std::span(checkSum_buf.data(), n));
+            digest->feed(std::span(buffer.data(), n));
         done += n;
     }
     word = checksum_word(reg);

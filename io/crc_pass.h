@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 
+#include "image/image_layout.h"
 #include "image/sha256.h"
 #include "io/image_file.h"
 
@@ -24,14 +25,14 @@ struct pass_copy {
     std::span<std::uint8_t> into;
 };
 
-// Reads `image_length` bytes from the start of the file and gives the
-// checksum word over all of them but the last 12, and a copy of the bytes
-// `copy` names out of the very reads the word was computed from. A read that
+// Reads the image `layout` lays out, from the start of the file, and gives the checksum word over
+// the bytes it covers, and a copy of the bytes `copy` names out of the very reads the word was
+// computed from. A read that
 // comes back short (the file shrank or failed under the tool) fails the pass
 // rather than counting the missing bytes as zero. Cost: one read and one
 // engine call per buffer of 256 KiB.
-[[nodiscard]] io_status image_crc_pass(const image_file& file, std::uint64_t image_length,
-                                       crc_buffer& checkSum_buf, std::uint32_t& word,
+[[nodiscard]] io_status image_crc_pass(const image_file& file, const image_layout& layout,
+                                       crc_buffer& buffer, std::uint32_t& word,
                                        pass_copy copy = {}, sha256* digest = nullptr) noexcept;
 
 // One pass of image_crc_passes: the word it gave, and the bytes it copied out; every byte it read
@@ -47,8 +48,8 @@ struct crc_pass_result {
 // and each pass reads the mapping, with no copy: one engine call a pass. A file that shrinks
 // under a pass fails it (`ended`), through a mapping too. Elsewhere, or where the file cannot be
 // mapped, each pass reads into the buffer.
-[[nodiscard]] io_status image_crc_passes(const image_file& file, std::uint64_t image_length,
-                                         crc_buffer& checkSum_buf,
+[[nodiscard]] io_status image_crc_passes(const image_file& file, const image_layout& layout,
+                                         crc_buffer& buffer,
                                          std::span<crc_pass_result> passes) noexcept;
 
 } // namespace corvane

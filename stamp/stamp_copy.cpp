@@ -7,7 +7,7 @@
 
 #include "image/crc_engine.h"
 #include "image/image_crc.h"
-#include "image/image_rules.h"
+#include "image/image_layout.h"
 #include "image/strict_words.h"
 #include "io/crc_pass.h"
 #include "io/new_file_name.h"
@@ -136,14 +136,13 @@ copy_result copy_input(const copy_request& request, image_file& input, new_file&
 // The padding, the header and the tail after it, behind the input: the image's own bytes, as
 // corvane makes them.
 copy_result finish_image(const copy_request& request, new_file& out, std::uint64_t length,
-                         std::uint32_t size, std::uint32_t& reg, image_header& header,
+                         const image_layout& layout, std::uint32_t& reg, image_header& header,
                          digest_beside& digest)
 {
     work_buffer.fill(0xFF);
-    const std::uint64_t header_at = size - header_distance_from_end;
-    for (std::uint64_t at = length; at < header_at;) {
-        const auto n =
-            static_cast<std::size_t>(std::min<std::uint64_t>(header_at - at, work_buffer.size()));
+    for (std::uint64_t at = length; at < layout.header_at;) {
+        const auto n = static_cast<std::size_t>(
+            std::min<std::uint64_t>(layout.header_at - at, work_buffer.size()));
         const std::span bytes(work_buffer.data(), n);
         if (const io_status s = out.file.write_at(at, bytes); !s.ok())
             return failed(copy_error::write, s);
@@ -151,34 +150,34 @@ copy_result finish_image(const copy_request& request, new_file& out, std::uint64
         at += n;
         digest.written(at);
     }
-    build_image_header(header, request.kind->type_code, request.version, size, request.device_id);
-    reg = crc_accumulate(reg, std::span(header.bytes).first(header_field::crc));
+    build_image_header(header, request.kind->type_code, request.version,
+                       static_cast<std::uint32_t>(layout.size), request.device_id);
+    reg = crc_accumulate(reg, std::span(header.bytes).first(layout.covered - layout.header_at));
     set_header_crc(header, checksum_word(reg));
-    const std::span tail(work_buffer.data(), header_distance_from_end - image_header_size);
-    if (const io_status s = out.file.write_at(header_at, header.bytes); !s.ok())
+    const std::span tail(work_buffer.data(), layout.size - layout.tail_at);
+    if (const io_status s = out.file.write_at(layout.header_at, header.bytes); !s.ok())
         return failed(copy_error::write, s);
-    if (const io_status s = out.file.write_at(header_at + image_header_size, tail); !s.ok())
+    if (const io_status s = out.file.write_at(layout.tail_at, tail); !s.ok())
         return failed(copy_error::write, s);
-    digest.written(size);
+    digest.written(layout.size);
     return {};
 }
 
 // The new file read back: it must give the CRC of the bytes written.
-copy_result read_back(const new_file& out, std::uint32_t size, std::uint32_t written,
+copy_result read_back(const new_file& out, const image_layout& layout, std::uint32_t written,
                       progress_line& progress)
 {
-    const std::uint64_t covered = size - crc_uncovered_tail;
     std::uint32_t reg = crc_initial;
-    for (std::uint64_t at = 0; at < size;) {
+    for (std::uint64_t at = 0; at < layout.size;) {
         const auto n =
-            static_cast<std::size_t>(std::min<std::uint64_t>(size - at, work_buffer.size()));
+            static_cast<std::size_t>(std::min<std::uint64_t>(layout.size - at, work_buffer.size()));
         const std::span bytes(work_buffer.data(), n);
         if (const io_status s = out.file.read_at(at, bytes); !s.ok())
             return failed(copy_error::read_back, s);
         reg = crc_accumulate(reg, bytes.first(static_cast<std::size_t>(std::min<std::uint64_t>(
-                                      n, covered - std::min(covered, at)))));
+                                      n, layout.covered - std::min(layout.covered, at)))));
         at += n;
-        progress.show(size + at, 2ull * size);
+        progress.show(layout.size + at, 2 * layout.size);
     }
     if (checksum_word(reg) != written)
         return failed(copy_error::read_back_differs, {}, checksum_word(reg), written);
@@ -215,11 +214,11 @@ copy_result stamp_copy(const copy_request& request, copy_streams& streams)
         return failed(copy_error::stream_unexamined);
 
     // Refused before anything is made, where the input's length is known.
+    const std::uint32_t unit = size_unit_of(request.kind);
     std::optional<std::uint32_t> size = request.image_size;
-    if (regular && !size && !(size = smallest_image_size(before.length)))
+    if (regular && !size && !(size = smallest_image_size(before.length, unit)))
         return failed(copy_error::too_long_for_any, {}, before.length);
-    std::uint64_t room = size ? *size - header_distance_from_end
-                              : 0x1'0000'0000u - image_size_unit - header_distance_from_end;
+    const std::uint64_t room = layout_of(size ? *size : largest_image_size(unit)).room();
     if (regular && before.length > room)
         return failed(copy_error::too_long, {}, before.length, room);
 
@@ -248,22 +247,21 @@ copy_result stamp_copy(const copy_request& request, copy_streams& streams)
         return f.error == copy_error::too_long && !size
                    ? failed(copy_error::too_long_for_any, {}, f.values[0])
                    : f;
-    if (!size)
-        size = smallest_image_size(length);
+    const image_layout layout = layout_of(size ? *size : *smallest_image_size(length, unit));
 
     copy_result made;
-    if (const copy_result f = finish_image(request, out, length, *size, reg, header, digest);
+    if (const copy_result f = finish_image(request, out, length, layout, reg, header, digest);
         f.error != copy_error::none)
         return f;
-    made.image_size = *size;
+    made.image_size = static_cast<std::uint32_t>(layout.size);
     made.crc = header_crc(header);
-    if (const copy_result f = read_back(out, *size, made.crc, progress);
+    if (const copy_result f = read_back(out, layout, made.crc, progress);
         f.error != copy_error::none)
         return f;
     if (const io_status s = out.file.sync(); !s.ok())
         return failed(copy_error::flush, s);
     if (request.digest)
-        if (const io_status s = digest.finish(*size, made.sha256); !s.ok())
+        if (const io_status s = digest.finish(layout.size, made.sha256); !s.ok())
             return failed(copy_error::read_back, s);
     // The input as it was read, up to the moment the image is on storage: an input rewritten later
     // is newer than the image, which a build then makes again. Closed before the rename, which

@@ -66,7 +66,7 @@ struct copy_streams {
 };
 
 // Makes OUTPUT atomically: INPUT (only read) is copied into a new file beside OUTPUT, padded with
-// 0xFF, given its header 72 bytes before its end, read back, which must give the CRC of the bytes
+// 0xFF, given its header where its layout puts it, read back, which must give the CRC of the bytes
 // written, flushed to storage, and only then renamed over OUTPUT, whose folder is flushed too.
 // The bytes are those corvane makes of the same input and words. An input longer than the image
 // holds before its header, or one that moves between the start of its reading and the moment the

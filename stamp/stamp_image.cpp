@@ -63,9 +63,9 @@ step_failure end_of_reading(const image_run& run, image_file& file)
 }
 
 // The length as found, which must leave room for the header: a file longer
-// than the image is not cut, and a header cannot stand 72 bytes before the
-// start of an empty file (the image size 0 lets only an empty file this far).
-step_failure measure(const image_run& run, std::uint64_t image_size, std::uint64_t& length)
+// than the image is not cut, and an image too small for its header has none
+// (the image size 0 lets only an empty file this far).
+step_failure measure(const image_run& run, const image_layout& layout, std::uint64_t& length)
 {
     image_file file;
     if (const step_failure f = reopen(run, file, open_mode::read))
@@ -73,10 +73,10 @@ step_failure measure(const image_run& run, std::uint64_t image_size, std::uint64
     length = run.state.length;
     if (const step_failure f = close(file))
         return f;
-    if (length > image_size)
-        return {step_error::too_long, {}, {image_size, length}};
-    if (image_size < header_distance_from_end)
-        return {step_error::no_room, {}, {image_size, 0}};
+    if (length > layout.size)
+        return {step_error::too_long, {}, {layout.size, length}};
+    if (!layout.holds_header())
+        return {step_error::no_room, {}, {layout.size, 0}};
     return {};
 }
 
@@ -88,12 +88,11 @@ step_failure measure(const image_run& run, std::uint64_t image_size, std::uint64
 // when the file is the image size, so that a file that cannot be written fails
 // here, before any byte moves; else read only, so that such a file still fails
 // at the padding.
-step_failure look_under_header(const image_run& run, std::uint64_t image_size)
+step_failure look_under_header(const image_run& run, const image_layout& layout)
 {
-    const std::uint64_t from = image_size - header_distance_from_end;
-    const auto count =
-        static_cast<std::size_t>(std::min(run.state.length, from + image_header_size) - from);
-    const bool image_size_already = run.state.length == image_size;
+    const std::uint64_t from = layout.header_at;
+    const auto count = static_cast<std::size_t>(std::min(run.state.length, layout.tail_at) - from);
+    const bool image_size_already = run.state.length == layout.size;
     image_header under{};
     const std::span bytes(under.bytes.data(), count);
     image_file file;
@@ -160,7 +159,7 @@ step_failure write_header(image_run& run, const image_header& header, bool last)
     if (const step_failure f = reopen(run, file, open_mode::update))
         return f;
     if (const io_status s =
-            file.write_at(run.state.length - header_distance_from_end, header.bytes);
+            file.write_at(layout_of(run.state.length).header_at, header.bytes);
         !s.ok())
         return failed(step_error::write, s);
     // The last write is not done until the image is on storage: a run that
@@ -179,7 +178,7 @@ step_failure read_pass(const image_run& run, image_file& file, std::uint32_t& wo
 {
     if (const step_failure f = reopen(run, file, open_mode::update))
         return f;
-    const io_status s = image_crc_pass(file, run.state.length, work_buffer, word);
+    const io_status s = image_crc_pass(file, layout_of(run.state.length), work_buffer, word);
     return s.ok() ? step_failure{} : failed(step_error::read, s);
 }
 
@@ -231,11 +230,11 @@ stamp_result stamp_image(image_run& run, const step_failure& claimed, std::uint3
         say_maybe(to, "corvane", run.maybe, run.file_name);
         return result;
     }
+    const image_layout layout = layout_of(image_size);
     std::uint64_t input_length = 0;
-    if (!done(step::measure, measure(run, image_size, input_length)))
+    if (!done(step::measure, measure(run, layout, input_length)))
         return result;
-    if (input_length > image_size - header_distance_from_end &&
-        !done(step::old_header, look_under_header(run, image_size)))
+    if (input_length > layout.room() && !done(step::old_header, look_under_header(run, layout)))
         return result;
 
     std::uint64_t target_size = 0;

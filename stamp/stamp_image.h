@@ -32,8 +32,8 @@ streams_on leave_out_image_streams(image_run& run, const file_identity* opened =
 
 // Turns the claimed image into a stamped image of `image_size` bytes with the
 // header the caller built (CRC 0): measures it, reports a header already at
-// its end, pads it with 0xFF, writes the header 72 bytes before the end,
-// checksums it twice, writes the header again with the checksum, flushes it
+// its end, pads it with 0xFF, writes the header where the image's layout puts
+// it, checksums it twice, writes the header again with the checksum, flushes it
 // to storage and prints the result. A claim that failed is said first, and ends it.
 // Every step opens the file afresh, checks that it is the same file in the state the run left it,
 // and closes it, checking the close. The first failure ends the sequence; the file keeps whatever

@@ -4,14 +4,23 @@
 #   cmake -DSOURCE=<the source tree> -DOUT=<a scratch folder> -P tests/rules_test.cmake
 cmake_minimum_required(VERSION 3.20)
 file(READ ${SOURCE}/image/image_rules.txt rules)
-file(WRITE ${OUT}/added.txt "${rules}kind bios2 7 bios_2.bin\n")
+# The kind added takes the highest type code no kind has, and a unit of its own.
+string(REGEX MATCHALL "\nkind [^\n]*" kinds "${rules}")
+string(REGEX REPLACE "\nkind ([a-z0-9_]+) [^;]*" "\\1" words "${kinds}")
+list(POP_BACK words last)
+set(code 255)
+while("${kinds};" MATCHES "\nkind [a-z0-9_]+ ${code} ")
+  math(EXPR code "${code} - 1")
+endwhile()
+file(WRITE ${OUT}/added.txt "${rules}kind bios2 ${code} bios_2.bin 8192\n")
 execute_process(COMMAND ${CMAKE_COMMAND} -DRULES=${OUT}/added.txt -DOUT=${OUT}/added
                         -P ${SOURCE}/cmake/rules.cmake RESULT_VARIABLE status)
-foreach(file_and_text IN ITEMS "generated/image/rule_values.h|{\"bios2\", 7, \"bios_2.bin\"}"
-        "CorvaneRules.cmake|set(CORVANE_KINDS hbainfo bios firmware uboot hba desc bios2)"
-        "CorvaneRules.cmake|hba.txt desc.txt bios_2.bin)" "share/corvane/corvane.mk|corvane_file_bios2 := bios_2.bin"
-        "share/bash-completion/completions/corvane|hba desc bios2"
-        "share/bash-completion/completions/corvane-verify|hba desc bios2")
+foreach(file_and_text IN ITEMS "generated/image/rule_values.h|{\"bios2\", ${code}, \"bios_2.bin\", 8192}"
+        "CorvaneRules.cmake|${last} bios2)" "CorvaneRules.cmake|.txt bios_2.bin)"
+        "CorvaneRules.cmake|set(CORVANE_SIZE_UNIT_bios2 8192)" "CorvaneRules.cmake|set(CORVANE_SIZE_KB_MOST_bios2 4194296)"
+        "share/corvane/corvane.mk|corvane_file_bios2 := bios_2.bin" "share/corvane/corvane.mk|corvane_size_unit_bios2 := 8192"
+        "share/bash-completion/completions/corvane|${last} bios2"
+        "share/bash-completion/completions/corvane-verify|${last} bios2")
   string(REPLACE "|" ";" file_and_text "${file_and_text}")
   list(GET file_and_text 0 file)
   list(GET file_and_text 1 text)
@@ -23,6 +32,7 @@ foreach(file_and_text IN ITEMS "generated/image/rule_values.h|{\"bios2\", 7, \"b
 endforeach()
 
 foreach(line IN ITEMS "kind bios 7 bios_2.bin" "kind Bios2 7 x.bin" "device_id 7999" "size_unit 2048"
+        "kind bios2 ${code} bios_2.bin 1000"
         "version_fields 1-2 x")
   file(WRITE ${OUT}/wrong.txt "${rules}${line}\n")
   execute_process(COMMAND ${CMAKE_COMMAND} -DRULES=${OUT}/wrong.txt -DOUT=${OUT}/wrong

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "image/image_kinds.h"
+#include "image/image_layout.h"
 #include "image/sha256.h"
 #include "image/strict_words.h"
 #include "tests/command_words.h"
@@ -47,15 +48,50 @@ TEST(StrictWords, SizeVersionDeviceId)
         {"", {}, {}, {}},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(strict_image_size(c.text), c.size) << c.text;
+        EXPECT_EQ(strict_image_size(c.text, 2048), c.size) << c.text;
         EXPECT_EQ(strict_version(c.text), c.version) << c.text;
         EXPECT_EQ(strict_device_id(c.text), c.id) << c.text;
     }
-    EXPECT_EQ(smallest_image_size(0), 2048u);
-    EXPECT_EQ(smallest_image_size(1976), 2048u);
-    EXPECT_EQ(smallest_image_size(1977), 4096u);
-    EXPECT_EQ(smallest_image_size(0xFFFFF7B8), 0xFFFFF800u);
-    EXPECT_EQ(smallest_image_size(0xFFFFF7B9), std::nullopt);
+}
+
+// Where the header, the CRC's coverage and the tail stand, and the sizes of a kind's unit.
+TEST(ImageLayout, EveryKind)
+{
+    const struct {
+        std::uint64_t size, header_at, tail_at, covered;
+        bool holds;
+    } layouts[] = {
+        {2048, 1976, 2040, 2036, true}, {0xFFFFF800, 0xFFFFF7B8, 0xFFFFF7F8, 0xFFFFF7F4, true},
+        {72, 0, 64, 60, true},          {71, 0, 0, 59, false},
+        {12, 0, 0, 0, false},           {0, 0, 0, 0, false},
+    };
+    for (const auto& l : layouts) {
+        const image_layout layout = layout_of(l.size);
+        EXPECT_EQ(layout.header_at, l.header_at) << l.size;
+        EXPECT_EQ(layout.tail_at, l.tail_at) << l.size;
+        EXPECT_EQ(layout.covered, l.covered) << l.size;
+        EXPECT_EQ(layout.holds_header(), l.holds) << l.size;
+    }
+    EXPECT_EQ(size_unit_of(nullptr), 2048u);
+    for (const image_kind& kind : image_type_table) {
+        const std::uint32_t unit = size_unit_of(&kind);
+        const std::string kb = std::to_string(unit / 1024);
+        const std::uint64_t largest = largest_image_size(unit);
+        EXPECT_EQ(smallest_image_size(0, unit), unit) << kind.word;
+        EXPECT_EQ(smallest_image_size(unit - 72, unit), unit) << kind.word;
+        EXPECT_EQ(smallest_image_size(unit - 71, unit), 2 * unit) << kind.word;
+        EXPECT_EQ(smallest_image_size(largest - 72, unit), largest) << kind.word;
+        EXPECT_EQ(smallest_image_size(largest - 71, unit), std::nullopt) << kind.word;
+        EXPECT_TRUE(largest % unit == 0 && largest + unit > 0xFFFFFFFFu) << kind.word;
+        EXPECT_EQ(strict_image_size(kb, unit), unit) << kind.word;
+        EXPECT_EQ(strict_image_size(std::to_string(largest / 1024), unit), largest);
+        EXPECT_EQ(strict_image_size(std::to_string(largest / 1024 + unit / 1024), unit),
+                  std::nullopt);
+        strict_values values;
+        ASSERT_EQ(read_strict_word('t', kind.word, values), "");
+        EXPECT_EQ(read_strict_word('s', kb, values), "") << kind.word;
+        EXPECT_EQ(values.size, unit) << kind.word;
+    }
 }
 
 TEST(StampOptions, WordsAndRefusals)

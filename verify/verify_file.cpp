@@ -17,16 +17,15 @@ struct snapshot {
 };
 
 // Two reads of the whole file, each a snapshot; the first read's SHA-256 too, where asked for.
-io_status read_snapshots(const image_file& file, std::uint64_t length, snapshot& first,
+io_status read_snapshots(const image_file& file, const image_layout& layout, snapshot& first,
                          snapshot& second, crc_buffer& buffer, sha256* digest)
 {
-    const auto header_of = [length](snapshot& read) {
-        return length >= header_distance_from_end
-                   ? pass_copy{length - header_distance_from_end, read.header.bytes}
-                   : pass_copy{};
+    const auto header_of = [&layout](snapshot& read) {
+        return layout.holds_header() ? pass_copy{layout.header_at, read.header.bytes}
+                                     : pass_copy{};
     };
     crc_pass_result passes[2] = {{0, header_of(first), digest}, {0, header_of(second), nullptr}};
-    const io_status s = image_crc_passes(file, length, buffer, passes);
+    const io_status s = image_crc_passes(file, layout, buffer, passes);
     first.crc = passes[0].word;
     second.crc = passes[1].word;
     return s;
@@ -62,15 +61,15 @@ file_check check_image_file(const char* path, crc_buffer& buffer, const expected
     if (const io_status s = file.state(result.state); !s.ok())
         return unreadable("cannot examine", s);
     result.identified = true;
-    const std::uint64_t length = result.state.length;
-    result.has_header = length >= header_distance_from_end;
+    const image_layout layout = layout_of(result.state.length);
+    result.has_header = layout.holds_header();
     // Two reads, which must agree: a writer that ignores the lock may be writing the file while it
     // is read, which the file's times need not show (a shared mapping, a file system whose times
     // do not move), and a verdict is only given on bytes that read the same twice.
     snapshot first;
     snapshot second;
     sha256 digest;
-    if (const io_status s = read_snapshots(file, length, first, second, buffer,
+    if (const io_status s = read_snapshots(file, layout, first, second, buffer,
                                            expected.sha256 ? &digest : nullptr);
         !s.ok())
         return unreadable("cannot read", s);
@@ -81,7 +80,7 @@ file_check check_image_file(const char* path, crc_buffer& buffer, const expected
     result.header = first.header;
     result.computed_crc = first.crc;
     result.verdict =
-        verify_image(length, result.has_header ? &result.header : nullptr, result.computed_crc,
+        verify_image(layout.size, result.has_header ? &result.header : nullptr, result.computed_crc,
                      expected, result.sha256 ? &*result.sha256 : nullptr);
     file_state after{};
     if (const io_status s = file.state(after); !s.ok())

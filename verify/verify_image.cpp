@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "image/image_kinds.h"
+#include "image/image_layout.h"
 #include "image/image_rules.h"
 
 namespace corvane {
@@ -26,10 +27,14 @@ image_verdict judge_header(std::uint64_t length, const image_header* header,
     };
     const auto number = [](std::uint64_t value) { return check_value{value}; };
 
-    if (length < header_distance_from_end)
+    // A length in the unit of the kind the header names, where it names one.
+    const image_kind* kind =
+        header != nullptr && has_signature(*header) ? kind_of_type_code(header_type(*header))
+                                                    : nullptr;
+    if (!layout_of(length).holds_header())
         fail(image_check::min_length, number(length), number(header_distance_from_end));
-    if (!image_size_supported(length))
-        fail(image_check::length_unit, number(length), number(image_size_unit));
+    if (!whole_units(length, size_unit_of(kind)))
+        fail(image_check::length_unit, number(length), number(size_unit_of(kind)));
     if (header == nullptr)
         return verdict;
 
@@ -42,7 +47,7 @@ image_verdict judge_header(std::uint64_t length, const image_header* header,
     const std::uint8_t type = header_type(*header);
     const std::uint32_t size = header_size(*header);
     const std::uint16_t device_id = header_device_id(*header);
-    if (kind_of_type_code(type) == nullptr)
+    if (kind == nullptr)
         fail(image_check::type_code, number(type), {});
     if (size != length)
         fail(image_check::size_field, number(size), number(length));

@@ -2,6 +2,7 @@
 
 #include "image/crc_engine.h"
 #include "image/image_kinds.h"
+#include "image/image_layout.h"
 #include "image/image_rules.h"
 #include "image/sha256.h"
 #include "image/strict_words.h"
@@ -76,11 +77,14 @@ parsed_stamp_options parse_stamp_options(std::span<char*> args)
     bool versioned = false;
     bool identified = false;
     const char* value = nullptr;
+    const char* size_word = nullptr; // read once the kind, whose unit it is in, is known
     std::string refusal;
     for (int c; (c = reader.next(value, refusal, printable_name)) != 0;) {
         switch (c) {
-        case 't':
         case 's':
+            size_word = value;
+            break;
+        case 't':
         case 'v':
         case 'i':
             if (std::string why = read_value(c, value, options.request); !why.empty())
@@ -107,6 +111,9 @@ parsed_stamp_options parse_stamp_options(std::span<char*> args)
             return {stamp_action::refused, {}, std::move(refusal)};
         }
     }
+    if (size_word != nullptr)
+        if (std::string why = read_value('s', size_word, options.request); !why.empty())
+            return refused(std::move(why));
     if ((help || version) && args.size() != 2)
         return refused(std::string(help ? "--help" : "--version") + " takes no other word\n" +
                        try_help);
@@ -136,15 +143,17 @@ std::string stamp_help_text()
                        "('-' for\n"
                        "standard input), OUTPUT is made atomically, beside it and renamed over it, "
                        "with the\n"
-                       "bytes corvane makes: the input, 0xFF up to the size, the header 72 bytes "
-                       "before the\n"
-                       "end. An input longer than the image holds before its header is refused.\n"
-                       "\n"
-                       "  -t, --kind KIND             the kind: ") +
+                       "bytes corvane makes: the input, 0xFF up to the size, the header ") +
+           std::to_string(header_distance_from_end) +
+           " bytes before the\n"
+           "end. An input longer than the image holds before its header is refused.\n"
+           "\n"
+           "  -t, --kind KIND             the kind: " +
            kind_words() +
            "\n"
-           "  -s, --size SIZE_KB          the image size in KB, even; by default the smallest\n"
-           "                              that holds INPUT and the 72 bytes after it\n"
+           "  -s, --size SIZE_KB          the image size in KB, whole units of the kind; by\n"
+           "                              default the smallest that holds INPUT and the " +
+           std::to_string(header_distance_from_end) + "\n                              bytes after it\n"
            "  -v, --image-version VERSION the version, a.b.c.dddd\n"
            "  -i, --device-id DEVICE_ID   the device id, its hexadecimal digits: 8640 or 0x8640\n"
            "      --json                  print what was made as one JSON object\n"

@@ -4,6 +4,7 @@
 
 #include "image/arg_values.h"
 #include "image/image_kinds.h"
+#include "image/image_layout.h"
 #include "image/image_rules.h"
 #include "report/printable_name.h"
 
@@ -34,10 +35,11 @@ std::string read_expected_value(char option, const char* word, expected_image& e
         if (!size_value_ok(size_kb))
             return refuse("--size", word, "not a size of 1 KB or more");
         const std::uint32_t size = image_size_from_kb(size_kb);
-        if (!image_size_supported(size))
+        const std::uint32_t unit = size_unit_of(
+            expected.type_code ? kind_of_type_code(*expected.type_code) : nullptr);
+        if (!whole_units(size, unit))
             return refuse("--size", word,
-                          "not a whole number of " + std::to_string(image_size_unit / 1024) +
-                              " KB");
+                          "not a whole number of " + std::to_string(unit / 1024) + " KB");
         expected.size = size;
         return {};
     }

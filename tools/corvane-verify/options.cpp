@@ -5,6 +5,7 @@
 
 #include "image/crc_engine.h"
 #include "image/image_kinds.h"
+#include "image/image_layout.h"
 #include "image/sha256.h"
 #include "io/command_options.h"
 #include "report/printable_name.h"
@@ -38,11 +39,14 @@ parsed_options parse_options(std::span<char*> args)
     bool help = false;
     bool version = false;
     const char* value = nullptr;
+    const char* size_word = nullptr; // read once the kind, whose unit it is in, is known
     std::string refusal;
     for (int c; (c = reader.next(value, refusal, printable_name)) != 0;) {
         switch (c) {
-        case 't':
         case 's':
+            size_word = value;
+            break;
+        case 't':
         case 'v':
         case 'i':
             if (std::string why =
@@ -69,6 +73,9 @@ parsed_options parse_options(std::span<char*> args)
             return {options_action::refused, {}, std::move(refusal)};
         }
     }
+    if (size_word != nullptr)
+        if (std::string why = read_expected_value('s', size_word, options.expected); !why.empty())
+            return {options_action::refused, {}, std::move(why)};
     // Alone, or the run would answer for files it never read: "-q --version 1.0.0.2101 x.bin" is
     // a slip for --image-version, and would end as valid.
     if ((help || version) && args.size() != 2)
@@ -90,14 +97,15 @@ std::string help_text()
 {
     return usage_line +
            std::string(
-               "Checks stamped controller images without changing them: the length, the header\n"
-               "72 bytes before the end and the checksum over the image, and, where given,\n"
-               "that each image is what the words that stamped it say, read as corvane reads\n"
-               "them.\n"
-               "\n"
-               "  -j, --json                  print one JSON document, an object per file\n"
-               "  -q, --quiet                 print nothing; only the exit status tells\n"
-               "  -t, --kind KIND             the kind: ") +
+               "Checks stamped controller images without changing them: the length, the header\n") +
+           std::to_string(header_distance_from_end) +
+           " bytes before the end and the checksum over the image, and, where given,\n"
+           "that each image is what the words that stamped it say, read as corvane reads\n"
+           "them.\n"
+           "\n"
+           "  -j, --json                  print one JSON document, an object per file\n"
+           "  -q, --quiet                 print nothing; only the exit status tells\n"
+           "  -t, --kind KIND             the kind: " +
            kind_words() +
            "\n"
            "  -s, --size SIZE_KB          the image size in KB\n"

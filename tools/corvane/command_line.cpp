@@ -7,6 +7,7 @@
 
 #include "image/arg_values.h"
 #include "image/image_header.h"
+#include "image/image_layout.h"
 #include "image/image_rules.h"
 #include "io/output.h"
 #include "io/standard_streams.h"
@@ -76,9 +77,9 @@ command_check judge_words(std::span<char* const> args) noexcept
     if (!device_id_accepted(device_id))
         return refuse("error: device id number [0x%x] wrong, should be 0x9470 or 0x8640!\n",
                       device_id, true);
-    if (!image_size_supported(image_size))
+    if (!whole_units(image_size, kind->size_unit))
         return refuse("input size [0x%x] is not supported,it must be devided by %u bytes!\n",
-                      image_size, true, image_size_unit);
+                      image_size, true, kind->size_unit);
     return {command_verdict::accepted, true, nullptr, {}, {kind, *version, image_size, device_id}};
 }
 
