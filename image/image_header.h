@@ -6,7 +6,6 @@
 #include <span>
 #include <string_view>
 
-
 namespace corvane {
 
 // major, minor, oem, beta, alpha

@@ -66,8 +66,8 @@ inline constexpr std::uint32_t default_size_unit = rule_values::size_unit;
 }
 // The smallest image of that unit that holds `length` bytes of input before its header, or nothing
 // where the size field cannot hold it.
-[[nodiscard]] constexpr std::optional<std::uint32_t> smallest_image_size(std::uint64_t length,
-                                                                         std::uint32_t unit) noexcept
+[[nodiscard]] constexpr std::optional<std::uint32_t>
+smallest_image_size(std::uint64_t length, std::uint32_t unit) noexcept
 {
     if (length > largest_image_size(unit))
         return std::nullopt;

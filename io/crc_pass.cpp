@@ -47,14 +47,14 @@ struct mapped_pass {
 
 } // namespace
 
-io_status image_crc_passes(const image_file& file, const image_layout& layout,
-                           crc_buffer& buffer, std::span<crc_pass_result> passes) noexcept
+io_status image_crc_passes(const image_file& file, const image_layout& layout, crc_buffer& buffer,
+                           std::span<crc_pass_result> passes) noexcept
 {
     mapped_bytes view;
     if (layout.size <= buffer.size() || !file.map(layout.size, view).ok()) {
         for (crc_pass_result& pass : passes)
-            if (const io_status s = image_crc_pass(file, layout, buffer, pass.word,
-                                                   pass.copy, pass.digest);
+            if (const io_status s =
+                    image_crc_pass(file, layout, buffer, pass.word, pass.copy, pass.digest);
                 !s.ok())
                 return s;
         return {};

@@ -32,8 +32,8 @@ struct pass_copy {
 // rather than counting the missing bytes as zero. Cost: one read and one
 // engine call per buffer of 256 KiB.
 [[nodiscard]] io_status image_crc_pass(const image_file& file, const image_layout& layout,
-                                       crc_buffer& buffer, std::uint32_t& word,
-                                       pass_copy copy = {}, sha256* digest = nullptr) noexcept;
+                                       crc_buffer& buffer, std::uint32_t& word, pass_copy copy = {},
+                                       sha256* digest = nullptr) noexcept;
 
 // One pass of image_crc_passes: the word it gave, and the bytes it copied out; every byte it read
 // fed to `digest` too, where it is given.

@@ -5,7 +5,7 @@
 namespace corvane {
 
 // Fixed texts that scripts match, blank before the line end included; like
-// those of stamp/step_messages.cpp they must not be corrected.
+// those of stamp/in_place_messages.cpp they must not be corrected.
 void print_image_header(std::FILE* out, const image_header& header) noexcept
 {
     const auto& b = header.bytes;

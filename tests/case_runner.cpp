@@ -12,6 +12,7 @@
 #include <set>
 #include <sstream>
 
+#include "tests/command_words.h"
 #include "tests/spawn.h"
 
 namespace corvane::testing {
@@ -121,7 +122,10 @@ void add_part(std::vector<test_case>& cases, const std::string& where, const std
 std::vector<test_case> read_cases(std::istream& in, const std::string& table)
 {
     std::vector<test_case> cases;
-    std::map<std::string, std::string> named;
+    // What the rules say, named for every table: a type code of no kind, and the kinds' codes.
+    std::map<std::string, std::string> named = {
+        {"$no_kind", testing::hex(testing::free_type_code())},
+        {"$type_codes", testing::listed_type_codes()}};
     for (const table_line& line : joined_lines(in)) {
         if (const std::size_t is = line.text.find(" = "); line.text.starts_with('$')) {
             named[line.text.substr(0, is)] = line.text.substr(is + 3);

@@ -8,6 +8,7 @@ file(READ ${SOURCE}/image/image_rules.txt rules)
 string(REGEX MATCHALL "\nkind [^\n]*" kinds "${rules}")
 string(REGEX REPLACE "\nkind ([a-z0-9_]+) [^;]*" "\\1" words "${kinds}")
 list(POP_BACK words last)
+string(REGEX REPLACE ".*\nkind [^ ]+ [0-9]+ ([^ ]+)[^\n]*$" "\\1" last_file "${kinds}")
 set(code 255)
 while("${kinds};" MATCHES "\nkind [a-z0-9_]+ ${code} ")
   math(EXPR code "${code} - 1")
@@ -16,7 +17,7 @@ file(WRITE ${OUT}/added.txt "${rules}kind bios2 ${code} bios_2.bin 8192\n")
 execute_process(COMMAND ${CMAKE_COMMAND} -DRULES=${OUT}/added.txt -DOUT=${OUT}/added
                         -P ${SOURCE}/cmake/rules.cmake RESULT_VARIABLE status)
 foreach(file_and_text IN ITEMS "generated/image/rule_values.h|{\"bios2\", ${code}, \"bios_2.bin\", 8192}"
-        "CorvaneRules.cmake|${last} bios2)" "CorvaneRules.cmake|.txt bios_2.bin)"
+        "CorvaneRules.cmake|${last} bios2)" "CorvaneRules.cmake|${last_file} bios_2.bin)"
         "CorvaneRules.cmake|set(CORVANE_SIZE_UNIT_bios2 8192)" "CorvaneRules.cmake|set(CORVANE_SIZE_KB_MOST_bios2 4194296)"
         "share/corvane/corvane.mk|corvane_file_bios2 := bios_2.bin" "share/corvane/corvane.mk|corvane_size_unit_bios2 := 8192"
         "share/bash-completion/completions/corvane|${last} bios2"

@@ -234,7 +234,9 @@ TEST(VerifyImage, Reasons)
         set_header_crc(h, 0x5C9AF745);
         return h;
     };
-    const image_header good = header(2, 2048, 0x8640), odd = header(1, 4096, 0x8641);
+    const std::uint8_t no_kind = testing::free_type_code();
+    const std::string type = "type 0x" + testing::hex(no_kind);
+    const image_header good = header(2, 2048, 0x8640), odd = header(no_kind, 4096, 0x8641);
     image_header named{};
     std::copy_n("ZT_FLASx", 8, named.bytes.begin());
     const expected_image all_other = {3, 4096, image_version{1, 0, 0, 21, 2}, 0x9470};
@@ -253,10 +255,10 @@ TEST(VerifyImage, Reasons)
                              "signature bytes 5a 54 5f 46 4c 41 53 78 found, \"ZT_FLASH\" expected"}},
         {2048, &good, 0x5C9AF745, all_same, {}},
         {2048, &odd, 0x0BD8AA3E, {2, {}, {}, {}},
-         {"type 0x1 found, one of 0x0, 0x2, 0x3, 0x4, 0x5, 0x6 expected",
+         {type + " found, one of " + testing::listed_type_codes() + " expected",
           "size 0x1000 stored, file length 0x800",
           "device id 0x8641 stored, one of 0x8640, 0x9470, 0x9310, 0x9340, 0x9356 expected",
-          "CRC 0x5c9af745 stored, 0x0bd8aa3e computed", "type 0x1 (no kind) stored, 0x2 (bios) expected"}},
+          "CRC 0x5c9af745 stored, 0x0bd8aa3e computed", type + " (no kind) stored, 0x2 (bios) expected"}},
         {2048, &good, 0x5C9AF745, all_other,
          {"type 0x2 (bios) stored, 0x3 (firmware) expected", "size 0x800 stored, 0x1000 expected",
           "version 1.0.0.2101 stored, 1.0.0.2102 expected", "device id 0x8640 stored, 0x9470 expected"}},

@@ -21,8 +21,7 @@ io_status read_snapshots(const image_file& file, const image_layout& layout, sna
                          snapshot& second, crc_buffer& buffer, sha256* digest)
 {
     const auto header_of = [&layout](snapshot& read) {
-        return layout.holds_header() ? pass_copy{layout.header_at, read.header.bytes}
-                                     : pass_copy{};
+        return layout.holds_header() ? pass_copy{layout.header_at, read.header.bytes} : pass_copy{};
     };
     crc_pass_result passes[2] = {{0, header_of(first), digest}, {0, header_of(second), nullptr}};
     const io_status s = image_crc_passes(file, layout, buffer, passes);

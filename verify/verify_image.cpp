@@ -28,9 +28,9 @@ image_verdict judge_header(std::uint64_t length, const image_header* header,
     const auto number = [](std::uint64_t value) { return check_value{value}; };
 
     // A length in the unit of the kind the header names, where it names one.
-    const image_kind* kind =
-        header != nullptr && has_signature(*header) ? kind_of_type_code(header_type(*header))
-                                                    : nullptr;
+    const image_kind* kind = header != nullptr && has_signature(*header)
+                                 ? kind_of_type_code(header_type(*header))
+                                 : nullptr;
     if (!layout_of(length).holds_header())
         fail(image_check::min_length, number(length), number(header_distance_from_end));
     if (!whole_units(length, size_unit_of(kind)))

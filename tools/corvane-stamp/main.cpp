@@ -3,6 +3,7 @@
 #include "io/output.h"
 #include "io/standard_streams.h"
 #include "report/json_string.h"
+#include "stamp/out_of_place_messages.h"
 #include "tools/corvane-stamp/exit_status.h"
 #include "tools/corvane-stamp/options.h"
 
@@ -34,9 +35,9 @@ int stamp(stamp_options& options, copy_streams& streams)
     copy_request& request = options.request;
     request.progress = options.progress == progress_choice::always ||
                        (options.progress == progress_choice::automatic && is_terminal(stderr));
-    const copy_result made = stamp_copy(request, streams);
+    const copy_result made = stamp_out_of_place(request, streams);
     if (made.error != copy_error::none) {
-        report_copy_failure(streams, request, made);
+        report_out_of_place_failure(streams, request, made);
         return exit_not_made;
     }
     if (options.json)

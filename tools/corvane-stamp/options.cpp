@@ -153,7 +153,8 @@ std::string stamp_help_text()
            "\n"
            "  -s, --size SIZE_KB          the image size in KB, whole units of the kind; by\n"
            "                              default the smallest that holds INPUT and the " +
-           std::to_string(header_distance_from_end) + "\n                              bytes after it\n"
+           std::to_string(header_distance_from_end) +
+           "\n                              bytes after it\n"
            "  -v, --image-version VERSION the version, a.b.c.dddd\n"
            "  -i, --device-id DEVICE_ID   the device id, its hexadecimal digits: 8640 or 0x8640\n"
            "      --json                  print what was made as one JSON object\n"

@@ -3,7 +3,7 @@
 #include <span>
 #include <string>
 
-#include "stamp/stamp_copy.h"
+#include "stamp/out_of_place.h"
 
 namespace corvane {
 

@@ -35,8 +35,8 @@ std::string read_expected_value(char option, const char* word, expected_image& e
         if (!size_value_ok(size_kb))
             return refuse("--size", word, "not a size of 1 KB or more");
         const std::uint32_t size = image_size_from_kb(size_kb);
-        const std::uint32_t unit = size_unit_of(
-            expected.type_code ? kind_of_type_code(*expected.type_code) : nullptr);
+        const std::uint32_t unit =
+            size_unit_of(expected.type_code ? kind_of_type_code(*expected.type_code) : nullptr);
         if (!whole_units(size, unit))
             return refuse("--size", word,
                           "not a whole number of " + std::to_string(unit / 1024) + " KB");

@@ -12,7 +12,7 @@
 #include "io/output.h"
 #include "io/standard_streams.h"
 #include "report/internal_check.h"
-#include "stamp/stamp_image.h"
+#include "stamp/in_place.h"
 #include "tools/corvane/exit_status.h"
 #include "tools/version.h"
 
@@ -21,7 +21,7 @@ namespace corvane {
 namespace {
 
 // The messages below are fixed texts that scripts match; like those of
-// stamp/step_messages.cpp they must not be corrected.
+// stamp/in_place_messages.cpp they must not be corrected.
 command_check refuse(const char* message, unsigned value = 0, bool echoed = false,
                      unsigned second = 0)
 {
@@ -101,16 +101,17 @@ int stamp(std::span<char* const> args, report_streams& streams)
     // The image is claimed before a byte is printed, so that the run knows
     // which of its standard streams are the image, and leaves them out; a
     // refused run leaves out those that are the image it names.
-    image_run run;
+    held_image image;
+    run_output output;
     step_failure claimed;
     if (check.named != nullptr) {
-        run.file_name = check.named->file_name;
+        image.file_name = check.named->file_name;
         if (check.verdict == command_verdict::accepted)
-            claimed = claim_image(run);
+            claimed = claim_image(image, output);
         else
-            leave_out_image_streams(run);
+            leave_out_image_streams(image.file_name, output);
     }
-    streams = run.streams;
+    streams = output.streams;
 
     print(streams.out, "Hello Corvane %u.%u.%u.%u\n", tool_version[0], tool_version[1],
           tool_version[2], tool_version[3]);
@@ -134,7 +135,7 @@ int stamp(std::span<char* const> args, report_streams& streams)
     image_header header{};
     build_image_header(header, request.kind->type_code, request.version, request.image_size,
                        request.device_id);
-    switch (stamp_image(run, claimed, request.image_size, header)) {
+    switch (stamp_in_place(image, output, claimed, request.image_size, header)) {
     case stamp_result::stamped:
         return exit_stamped;
     case stamp_result::failed:

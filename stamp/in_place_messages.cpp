@@ -1,4 +1,4 @@
-#include "stamp/step_messages.h"
+#include "stamp/in_place_messages.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "stamp/stamp_image.h"
+#include "stamp/in_place.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -19,12 +19,12 @@ step_failure failed(step_error error, io_status cause = {}) { return {error, cau
 
 // The file must be the one the run claimed, in the state its last step left
 // it: when a step opens it, and after a step that only read.
-step_failure unchanged(const image_run& run, const image_file& file)
+step_failure unchanged(const held_image& image, const image_file& file)
 {
     file_state now;
     if (const io_status s = file.state(now); !s.ok())
         return failed(step_error::stat, s);
-    return now == run.state ? step_failure{} : failed(step_error::changed);
+    return now == image.state ? step_failure{} : failed(step_error::changed);
 }
 
 // Every step opens the image afresh by its name and closes it at its end, as
@@ -34,17 +34,17 @@ step_failure unchanged(const image_run& run, const image_file& file)
 // only read open it for update where they always have (the old header, the
 // checksum passes): a file that cannot be written fails there, with the
 // message scripts have long seen for it.
-step_failure reopen(const image_run& run, image_file& file, open_mode mode)
+step_failure reopen(const held_image& image, image_file& file, open_mode mode)
 {
-    if (const io_status s = file.open(run.file_name, mode); !s.ok())
+    if (const io_status s = file.open(image.file_name, mode); !s.ok())
         return failed(step_error::open, s);
-    return unchanged(run, file);
+    return unchanged(image, file);
 }
 
 // A step that wrote notes the state it leaves, which the next step must find.
-step_failure note_state(image_run& run, const image_file& file)
+step_failure note_state(held_image& image, const image_file& file)
 {
-    const io_status s = file.state(run.state);
+    const io_status s = file.state(image.state);
     return s.ok() ? step_failure{} : failed(step_error::stat, s);
 }
 
@@ -55,9 +55,9 @@ step_failure close(image_file& file)
 }
 
 // A step that only read leaves the file as it found it, and closes it.
-step_failure end_of_reading(const image_run& run, image_file& file)
+step_failure end_of_reading(const held_image& image, image_file& file)
 {
-    if (const step_failure f = unchanged(run, file))
+    if (const step_failure f = unchanged(image, file))
         return f;
     return close(file);
 }
@@ -65,12 +65,12 @@ step_failure end_of_reading(const image_run& run, image_file& file)
 // The length as found, which must leave room for the header: a file longer
 // than the image is not cut, and an image too small for its header has none
 // (the image size 0 lets only an empty file this far).
-step_failure measure(const image_run& run, const image_layout& layout, std::uint64_t& length)
+step_failure measure(const held_image& image, const image_layout& layout, std::uint64_t& length)
 {
     image_file file;
-    if (const step_failure f = reopen(run, file, open_mode::read))
+    if (const step_failure f = reopen(image, file, open_mode::read))
         return f;
-    length = run.state.length;
+    length = image.state.length;
     if (const step_failure f = close(file))
         return f;
     if (length > layout.size)
@@ -88,31 +88,32 @@ step_failure measure(const image_run& run, const image_layout& layout, std::uint
 // when the file is the image size, so that a file that cannot be written fails
 // here, before any byte moves; else read only, so that such a file still fails
 // at the padding.
-step_failure look_under_header(const image_run& run, const image_layout& layout)
+step_failure look_under_header(const held_image& image, const report_streams& streams,
+                               const image_layout& layout)
 {
     const std::uint64_t from = layout.header_at;
-    const auto count = static_cast<std::size_t>(std::min(run.state.length, layout.tail_at) - from);
-    const bool image_size_already = run.state.length == layout.size;
+    const auto count =
+        static_cast<std::size_t>(std::min(image.state.length, layout.tail_at) - from);
+    const bool image_size_already = image.state.length == layout.size;
     image_header under{};
     const std::span bytes(under.bytes.data(), count);
     image_file file;
     if (const step_failure f =
-            reopen(run, file, image_size_already ? open_mode::update : open_mode::read))
+            reopen(image, file, image_size_already ? open_mode::update : open_mode::read))
         return f;
     if (const io_status s = file.read_at(from, bytes); !s.ok())
         return failed(step_error::read, s);
-    if (const step_failure f = end_of_reading(run, file))
+    if (const step_failure f = end_of_reading(image, file))
         return f;
     if (image_size_already && has_signature(under)) {
-        put(run.streams.out,
-            "Attention: the image already has header, but still modify the header!\n");
-        put(run.streams.out, "********** original header print start **********\n");
-        print_image_header(run.streams.out, under);
-        put(run.streams.out, "********** original header print end **********\n");
+        put(streams.out, "Attention: the image already has header, but still modify the header!\n");
+        put(streams.out, "********** original header print start **********\n");
+        print_image_header(streams.out, under);
+        put(streams.out, "********** original header print end **********\n");
     } else if (header_replaces_data(bytes)) {
-        print(run.streams.err,
+        print(streams.err,
               "corvane: warning: %s: the header replaces %u bytes of the input at 0x%llX\n",
-              run.file_name, static_cast<unsigned>(count), static_cast<unsigned long long>(from));
+              image.file_name, static_cast<unsigned>(count), static_cast<unsigned long long>(from));
     }
     return {};
 }
@@ -123,43 +124,43 @@ step_failure look_under_header(const image_run& run, const image_layout& layout)
 // file longer than the image size, which is refused, instead of an image
 // that hides its bytes. Opened for update even when nothing is to be
 // appended, so that an append-only file fails here before any byte moves.
-step_failure pad(image_run& run, std::uint64_t image_size)
+step_failure pad(held_image& image, std::uint64_t image_size)
 {
     image_file file;
-    if (const step_failure f = reopen(run, file, open_mode::update))
+    if (const step_failure f = reopen(image, file, open_mode::update))
         return f;
     work_buffer.fill(0xFF);
-    for (std::uint64_t at = run.state.length; at < image_size;) {
+    for (std::uint64_t at = image.state.length; at < image_size;) {
         const auto n =
             static_cast<std::size_t>(std::min<std::uint64_t>(image_size - at, work_buffer.size()));
         if (const io_status s = file.write_at(at, std::span(work_buffer.data(), n)); !s.ok())
             return failed(step_error::write, s);
         at += n;
     }
-    if (const step_failure f = note_state(run, file))
+    if (const step_failure f = note_state(image, file))
         return f;
-    if (run.state.length != image_size)
+    if (image.state.length != image_size)
         return failed(step_error::changed);
     return close(file);
 }
 
-step_failure measure_again(const image_run& run, std::uint64_t& target_size)
+step_failure measure_again(const held_image& image, const report_streams& streams,
+                           std::uint64_t& target_size)
 {
     image_file file;
-    if (const step_failure f = reopen(run, file, open_mode::read))
+    if (const step_failure f = reopen(image, file, open_mode::read))
         return f;
-    target_size = run.state.length;
-    print(run.streams.out, "File target_size %llX\n", static_cast<unsigned long long>(target_size));
+    target_size = image.state.length;
+    print(streams.out, "File target_size %llX\n", static_cast<unsigned long long>(target_size));
     return close(file);
 }
 
-step_failure write_header(image_run& run, const image_header& header, bool last)
+step_failure write_header(held_image& image, const image_header& header, bool last)
 {
     image_file file;
-    if (const step_failure f = reopen(run, file, open_mode::update))
+    if (const step_failure f = reopen(image, file, open_mode::update))
         return f;
-    if (const io_status s =
-            file.write_at(layout_of(run.state.length).header_at, header.bytes);
+    if (const io_status s = file.write_at(layout_of(image.state.length).header_at, header.bytes);
         !s.ok())
         return failed(step_error::write, s);
     // The last write is not done until the image is on storage: a run that
@@ -168,81 +169,85 @@ step_failure write_header(image_run& run, const image_header& header, bool last)
         if (const io_status s = file.sync(); !s.ok())
             return failed(step_error::write, s);
     if (!last)
-        if (const step_failure f = note_state(run, file))
+        if (const step_failure f = note_state(image, file))
             return f;
     return close(file);
 }
 
 // One checksum pass, the file left open for the step's end.
-step_failure read_pass(const image_run& run, image_file& file, std::uint32_t& word)
+step_failure read_pass(const held_image& image, image_file& file, std::uint32_t& word)
 {
-    if (const step_failure f = reopen(run, file, open_mode::update))
+    if (const step_failure f = reopen(image, file, open_mode::update))
         return f;
-    const io_status s = image_crc_pass(file, layout_of(run.state.length), work_buffer, word);
+    const io_status s = image_crc_pass(file, layout_of(image.state.length), work_buffer, word);
     return s.ok() ? step_failure{} : failed(step_error::read, s);
 }
 
 } // namespace
 
-streams_on leave_out_image_streams(image_run& run, const file_identity* opened) noexcept
+streams_on leave_out_image_streams(const char* file_name, run_output& output,
+                                   const file_identity* opened) noexcept
 {
-    run.standard = describe_standard_streams();
-    const streams_on on = streams_on_file(run.standard, run.file_name, opened);
-    run.maybe = on.maybe;
-    run.streams = streams_apart_from(on.left_out() | run.standard.unexamined());
+    output.standard = describe_standard_streams();
+    const streams_on on = streams_on_file(output.standard, file_name, opened);
+    output.maybe = on.maybe;
+    output.streams = streams_apart_from(on.left_out() | output.standard.unexamined());
     return on;
 }
 
-step_failure claim_image(image_run& run) noexcept
+step_failure claim_image(held_image& image, run_output& output) noexcept
 {
-    const io_status opened = run.claim.open(run.file_name, open_mode::read);
+    const io_status opened = image.claim.open(image.file_name, open_mode::read);
     file_state found;
-    const bool identified = opened.ok() && run.claim.state(found).ok();
-    const streams_on on = leave_out_image_streams(run, identified ? &found.identity : nullptr);
+    const bool identified = opened.ok() && image.claim.state(found).ok();
+    const streams_on on =
+        leave_out_image_streams(image.file_name, output, identified ? &found.identity : nullptr);
     // A stream that is the image; else why the image cannot be opened (a name that cannot be
     // looked up either leaves the only other doubt); else a stream that may be any file.
     if (on.same != 0)
         return failed(step_error::standard_stream);
     if (!opened.ok())
         return failed(step_error::open, opened);
-    if (run.standard.unexamined() != 0)
+    if (output.standard.unexamined() != 0)
         return failed(step_error::standard_stream);
-    if (const io_status locked = run.claim.lock(lock_mode::exclusive); !locked.ok())
+    if (const io_status locked = image.claim.lock(lock_mode::exclusive); !locked.ok())
         return failed(locked.error == io_error::locked ? step_error::locked : step_error::open,
                       locked);
-    const io_status s = run.claim.state(run.state);
+    const io_status s = image.claim.state(image.state);
     return s.ok() ? step_failure{} : failed(step_error::stat, s);
 }
 
-stamp_result stamp_image(image_run& run, const step_failure& claimed, std::uint32_t image_size,
-                         image_header& header)
+stamp_result stamp_in_place(held_image& image, const run_output& output,
+                            const step_failure& claimed, std::uint32_t image_size,
+                            image_header& header)
 {
     stamp_result result = stamp_result::stamped;
-    const auto done = [&run, &result](step where, const step_failure& failure) {
+    const auto done = [&image, &output, &result](step where, const step_failure& failure) {
         if (failure)
-            result = report_failure(run.streams, run.file_name, where, failure);
+            result = report_failure(output.streams, image.file_name, where, failure);
         return !failure;
     };
 
     if (!done(step::claim, claimed)) {
-        std::FILE* to = run.streams.err_or_out();
-        say_unexamined(to, "corvane", run.standard);
-        say_maybe(to, "corvane", run.maybe, run.file_name);
+        std::FILE* to = output.streams.err_or_out();
+        say_unexamined(to, "corvane", output.standard);
+        say_maybe(to, "corvane", output.maybe, image.file_name);
         return result;
     }
     const image_layout layout = layout_of(image_size);
     std::uint64_t input_length = 0;
-    if (!done(step::measure, measure(run, layout, input_length)))
+    if (!done(step::measure, measure(image, layout, input_length)))
         return result;
-    if (input_length > layout.room() && !done(step::old_header, look_under_header(run, layout)))
+    if (input_length > layout.room() &&
+        !done(step::old_header, look_under_header(image, output.streams, layout)))
         return result;
 
     std::uint64_t target_size = 0;
-    if (!done(step::pad, pad(run, image_size)) ||
-        !done(step::measure_again, measure_again(run, target_size)) ||
+    if (!done(step::pad, pad(image, image_size)) ||
+        !done(step::measure_again, measure_again(image, output.streams, target_size)) ||
         !done(step::measure_again,
               target_size == image_size ? step_failure{} : failed(step_error::length_mismatch)) ||
-        !done(step::first_header, write_header(run, header, false)))
+        !done(step::first_header, write_header(image, header, false)))
         return result;
 
     // Two passes, which must agree: the second guards against a file that
@@ -253,23 +258,23 @@ stamp_result stamp_image(image_run& run, const step_failure& claimed, std::uint3
     std::uint32_t first = 0;
     std::uint32_t word = 0;
     image_file pass;
-    if (!done(step::checksum, read_pass(run, pass, first)))
+    if (!done(step::checksum, read_pass(image, pass, first)))
         return result;
-    print(run.streams.out, "image CRC generated,crc =%X\n", unsigned{first});
-    if (!done(step::checksum, end_of_reading(run, pass)) ||
-        !done(step::verify, read_pass(run, pass, word)))
+    print(output.streams.out, "image CRC generated,crc =%X\n", unsigned{first});
+    if (!done(step::checksum, end_of_reading(image, pass)) ||
+        !done(step::verify, read_pass(image, pass, word)))
         return result;
     const bool agree =
         done(step::verify, word == first ? step_failure{}
                                          : step_failure{step_error::mismatch, {}, {first, word}});
-    if (!done(step::verify, end_of_reading(run, pass)) || !agree)
+    if (!done(step::verify, end_of_reading(image, pass)) || !agree)
         return result;
 
     set_header_crc(header, word);
-    if (!done(step::final_header, write_header(run, header, true)))
+    if (!done(step::final_header, write_header(image, header, true)))
         return result;
-    print(run.streams.out, "%s image create header succeed!\n", run.file_name);
-    print_image_header(run.streams.out, header);
+    print(output.streams.out, "%s image create header succeed!\n", image.file_name);
+    print_image_header(output.streams.out, header);
     return stamp_result::stamped;
 }
 

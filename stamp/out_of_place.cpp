@@ -1,4 +1,4 @@
-#include "stamp/stamp_copy.h"
+#include "stamp/out_of_place.h"
 
 #include <algorithm>
 #include <chrono>
@@ -186,7 +186,7 @@ copy_result read_back(const new_file& out, const image_layout& layout, std::uint
 
 } // namespace
 
-copy_result stamp_copy(const copy_request& request, copy_streams& streams)
+copy_result stamp_out_of_place(const copy_request& request, copy_streams& streams)
 {
     const bool from_standard_input = std::strcmp(request.input, "-") == 0;
     image_file input;

@@ -2,7 +2,7 @@
 
 #include "io/output.h"
 #include "report/printable_name.h"
-#include "stamp/stamp_copy.h"
+#include "stamp/out_of_place_messages.h"
 
 namespace corvane {
 
@@ -52,8 +52,8 @@ static_assert(
 
 } // namespace
 
-void report_copy_failure(const copy_streams& streams, const copy_request& request,
-                         const copy_result& failure) noexcept
+void report_out_of_place_failure(const copy_streams& streams, const copy_request& request,
+                                 const copy_result& failure) noexcept
 {
     const copy_text& text = texts[at(failure.error)];
     char what[160];

@@ -23,7 +23,7 @@ struct copy_request {
     bool progress = false; // show the progress on standard error, once the run has lasted a second
 };
 
-// What can go wrong; each has one text (stamp/copy_messages.cpp).
+// What can go wrong; each has one text (stamp/out_of_place_messages.cpp).
 enum class copy_error : std::uint8_t {
     none,
     standard_stream,   // the input or the output is this run's standard output or error
@@ -79,12 +79,6 @@ struct copy_streams {
 // static storage: one run at a time.
 // `streams` is set first, to leave out a standard stream that is, or may be, the input or the
 // output.
-[[nodiscard]] copy_result stamp_copy(const copy_request& request, copy_streams& streams);
-
-// Says a failure on standard error (on standard output where standard error is left out),
-// "corvane-stamp: FILE: WHAT[: REASON]", FILE the input or the output as the failure concerns it,
-// then why a stream was left out where that was a doubt. Names are written printable.
-void report_copy_failure(const copy_streams& streams, const copy_request& request,
-                         const copy_result& failure) noexcept;
+[[nodiscard]] copy_result stamp_out_of_place(const copy_request& request, copy_streams& streams);
 
 } // namespace corvane
