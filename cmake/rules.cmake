@@ -132,13 +132,17 @@ set(generated "Written by cmake/rules.cmake from image/image_rules.txt: edit the
 set(cpp_kinds)
 set(cmake_units)
 set(make_units)
+set(CORVANE_KINDS_ROFF)
 foreach(word code file unit IN ZIP_LISTS CORVANE_KINDS CORVANE_TYPE_CODES CORVANE_KIND_FILES
                                         CORVANE_KIND_UNITS)
   string(APPEND cpp_kinds "    {\"${word}\", ${code}, \"${file}\", ${unit}},\n")
   corvane_size_kb_most(${unit} most)
   string(APPEND cmake_units "set(CORVANE_SIZE_UNIT_${word} ${unit})\nset(CORVANE_SIZE_KB_MOST_${word} ${most})\n")
   string(APPEND make_units "corvane_size_unit_${word} := ${unit}\n")
+  string(APPEND CORVANE_KINDS_ROFF "${word}|${code}|${file}|${unit}\n")
 endforeach()
+string(STRIP "${CORVANE_KINDS_ROFF}" CORVANE_KINDS_ROFF) # the manual's table of the kinds
+string(JOIN ", " CORVANE_KIND_LIST ${CORVANE_KINDS})
 list(TRANSFORM CORVANE_DEVICE_IDS PREPEND "0x" OUTPUT_VARIABLE cpp_ids)
 string(JOIN ", " cpp_ids ${cpp_ids})
 file(CONFIGURE OUTPUT ${rules_out}/generated/image/rule_values.h @ONLY CONTENT

@@ -10,7 +10,6 @@
 #include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 
 #include "tests/command_words.h"
 #include "tests/spawn.h"
@@ -299,36 +298,33 @@ lines command_words(const test_case& c, const std::map<std::string, std::string>
     return argv;
 }
 
-// Runs the command under gdb, as "@ gdb BREAK SKIP COMMAND" says: COMMAND runs at the hit of BREAK
-// after SKIP hits. BREAK is a function, or syscall:NAME for that system call once main has started,
-// whose entry and return are a hit each. Returns the command's exit status, or -1.
+// Runs the command under gdb, as "@ gdb BREAK SKIP COMMAND" says: COMMAND runs at the call of the
+// function BREAK that follows SKIP calls. Returns the command's exit status, or -1.
 int run_under_gdb(const test_case& c, const lines& argv, const fs::path& root)
 {
     const lines how = split_words(c.options.at("gdb"));
-    const std::string where = how.at(0), skip = how.at(1);
     std::string run = "run";
     for (std::size_t i = 1; i < argv.size(); ++i)
         run += " " + argv[i];
-    run += " >../out 2>../err";
     std::string command = c.options.at("gdb");
-    command.erase(0, command.find(' ', where.size() + 1) + 1);
-    const lines steps =
-        where.starts_with("syscall:")
-            ? lines{"break main",       run,        "catch syscall " + where.substr(8),
-                    "ignore 2 " + skip, "continue", command}
-            : lines{"break " + where, "ignore 1 " + skip, run, command};
+    command.erase(0, command.find(' ', how.at(0).size() + 1) + 1);
     // A fault the tool handles itself (a mapped file that shrank) is passed to it.
     lines gdb = {"gdb", "-batch", "-nx", "-ex", "handle SIGBUS nostop noprint pass"};
-    for (const std::string& step : steps)
+    for (const std::string& step :
+         {"break " + how.at(0), "ignore 1 " + how.at(1), run + " >../out 2>../err", command,
+          std::string("delete"), std::string("continue"), std::string("print $_exitcode")})
         gdb.insert(gdb.end(), {"-ex", step});
-    gdb.insert(gdb.end(), {"-ex", "delete", "-ex", "continue", "-ex", "print $_exitcode", argv[0]});
+    gdb.push_back(argv[0]);
     run_process({gdb, root / "work", (root / "gdb").string(), (root / "gdb-err").string()});
     const lines log = read_lines(root / "gdb");
-    // The stop at the hit, where the command ran: a breakpoint's, or the catchpoint's.
-    const std::string stop = where.starts_with("syscall:") ? "Catchpoint 2 (" : "Breakpoint 1, ";
-    EXPECT_TRUE(std::ranges::any_of(log, [&](const std::string& l) { return l.starts_with(stop); }))
-        << "the injection did not happen: " << where << " was not hit after " << skip << " hits";
-    return !log.empty() && log.back().starts_with("$1 = ") ? std::stoi(log.back().substr(5)) : -1;
+    EXPECT_TRUE(
+        std::ranges::any_of(log, [](const auto& l) { return l.starts_with("Breakpoint 1, "); }))
+        << "the injection did not happen: " << how.at(0) << " was not called after " << how.at(1)
+        << " calls";
+    const std::size_t is = log.empty() ? std::string::npos : log.back().find(" = ");
+    return is != std::string::npos && log.back().starts_with('$')
+               ? std::stoi(log.back().substr(is + 3))
+               : -1;
 }
 
 class Case : public ::testing::TestWithParam<test_case> {};
@@ -390,26 +386,6 @@ TEST_P(Case, Runs)
          fs::recursive_directory_iterator(work, fs::directory_options::skip_permission_denied))
         EXPECT_TRUE(named.contains(entry.path().lexically_relative(work)))
             << entry.path().lexically_relative(work) << " appeared";
-}
-
-// How a table reads: names stand for their text, a row goes on over lines ending in " \\" and is
-// where its first line is, its parts go by their marks.
-TEST(CaseTable, ReadsRows)
-{
-    std::istringstream table(
-        "# a comment\n$in = < a.bin hex:00\n"
-        "one 0 $ corvane -t 'x y' ;; $in ;; | out \\\n  ;; ! err ;; @ stdout closed\n"
-        "$input = never\ntwo 2 $ $in_put $input\n. first\n. second\n");
-    const std::vector<test_case> cases = read_cases(table, "t");
-    ASSERT_EQ(cases.size(), 2u);
-    EXPECT_EQ(cases[0].where, "t:3");
-    EXPECT_EQ(cases[0].head, (lines{"one", "0", "$", "corvane", "-t", "x y"}));
-    EXPECT_EQ(cases[0].before, (std::map<std::string, std::string>{{"a.bin", "hex:00"}}));
-    EXPECT_EQ(cases[0].parts, (std::map<char, lines>{{'|', {"out"}}, {'!', {"err"}}}));
-    EXPECT_EQ(cases[0].options.at("stdout"), "closed");
-    EXPECT_EQ(cases[1].where, "t:6");
-    EXPECT_EQ(cases[1].head, (lines{"two", "2", "$", "$in_put", "never"}));
-    EXPECT_EQ(cases[1].parts.at('.'), (lines{"first", "second"}));
 }
 
 std::string case_name(const ::testing::TestParamInfo<test_case>& info)
