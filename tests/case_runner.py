@@ -170,37 +170,32 @@ def run_under_gdb(case, argv, root, failures):
     return int(last.group(1)) if last else -1
 
 
-def run_process(argv, work, out, err):
-    # Standard output and error: a file made afresh, or "closed", "full" (every write fails),
-    # "append FILE" (a file of the case's folder), "closed-pipe" (a pipe whose reader is gone
-    # before the run starts) or "pipe FILE" (a pipe, what comes out of it written to FILE).
-    streams, closed, pipes, opened = [], [], {}, []
-    for fd, how in ((1, out), (2, err)):
-        mode, _, path = how.partition(' ')
+def run_process(argv, root, given):
+    # Standard output and error go to root/out and root/err, or as the case says: "closed",
+    # "full" (every write fails), "append FILE" (a file of the case's folder), "closed-pipe" (a
+    # pipe whose reader is gone before the run starts) or "pipe" (a pipe, read into the file).
+    streams, closed, opened = [], [], []
+    for fd, which in ((1, 'out'), (2, 'err')):
+        mode, _, path = given[which].partition(' ')
         if mode == 'closed':
-            streams.append(subprocess.DEVNULL)
             closed.append(fd)
-        elif mode in ('full', 'append'):
-            opened.append(open('/dev/full' if mode == 'full' else os.path.join(work, path.encode()), 'ab'))
-            streams.append(opened[-1])
-        elif mode == 'closed-pipe':
+        if mode == 'closed-pipe':
             reader, writer = os.pipe()
             os.close(reader)
-            streams.append(writer)
             opened.append(os.fdopen(writer, 'wb'))
-        elif mode == 'pipe':
-            streams.append(subprocess.PIPE)
-            pipes[fd] = path
-        else:
-            opened.append(open(how, 'wb'))
-            streams.append(opened[-1])
+        elif mode in ('', 'full', 'append'):
+            opened.append(open({'': os.path.join(root, which.encode()), 'full': b'/dev/full'}.get(
+                mode, os.path.join(root, b'work', path.encode())), 'ab' if mode else 'wb'))
+        streams.append(subprocess.PIPE if mode == 'pipe' else subprocess.DEVNULL if mode == 'closed'
+                       else opened[-1])
     try:
-        child = subprocess.Popen(argv, cwd=work, stdin=subprocess.DEVNULL, stdout=streams[0],
-                                 stderr=streams[1], preexec_fn=lambda: [os.close(fd) for fd in closed])
-        texts = child.communicate()
-        for fd, path in pipes.items():
-            with open(path, 'wb') as f:
-                f.write(texts[fd - 1])
+        child = subprocess.Popen(argv, cwd=os.path.join(root, b'work'), stdin=subprocess.DEVNULL,
+                                 stdout=streams[0], stderr=streams[1],
+                                 preexec_fn=lambda: [os.close(fd) for fd in closed])
+        for which, text in zip(('out', 'err'), child.communicate()):
+            if text is not None:
+                with open(os.path.join(root, which.encode()), 'wb') as f:
+                    f.write(text)
         status = child.returncode
     except OSError:
         status = -1
@@ -274,11 +269,8 @@ def run_case(case, bin_dir):
         if case['head'][3] not in tools or 'gdb' in case['options']:
             os.environ['ASAN_OPTIONS'] = 'detect_leaks=0'  # no leak check under ptrace
         given = {which: case['options'].get('std' + which, '') for which in ('out', 'err')}
-        stream = {which: os.path.join(root, which.encode()).decode() if given[which] == ''
-                  else 'pipe ' + os.path.join(root, which.encode()).decode() if given[which] == 'pipe'
-                  else given[which] for which in ('out', 'err')}
         status = (run_under_gdb(case, argv, root, failures) if 'gdb' in case['options']
-                  else run_process(argv, work, stream['out'], stream['err']))
+                  else run_process(argv, root, given))
         if status != int(case['head'][1]):
             failures.append(f"exit status {status}, {case['head'][1].decode()} expected")
         parts = case['parts']

@@ -7,6 +7,7 @@
 
 #include "image/image_kinds.h"
 #include "image/image_layout.h"
+#include "image/image_rules.h"
 #include "image/sha256.h"
 #include "image/strict_words.h"
 #include "tests/command_words.h"
@@ -96,54 +97,45 @@ TEST(ImageLayout, EveryKind)
 
 TEST(StampOptions, WordsAndRefusals)
 {
-    const std::string usage = "Usage: corvane-stamp -t KIND [-s SIZE_KB] -v VERSION -i DEVICE_ID "
-                              "[--json] [--progress|--no-progress] INPUT OUTPUT\n";
-    const std::string try_help = "Try 'corvane-stamp --help' for more information.\n";
     const auto ok = stamp_action::stamp, no = stamp_action::refused;
     const struct {
         std::vector<std::string> words;
         stamp_action action;
-        std::string said; // the refusal, or INPUT and OUTPUT
+        std::string said; // INPUT and OUTPUT, or the refusal: + for the help line, * for usage
     } cases[] = {
+        // clang-format off
         {{"a", "-tbios", "--image-version=1.0.0.2101", "b", "-i", "8640"}, ok, "a b"},
         {{"-t", "bios", "-v", "1.0.0.2101", "-i", "8640", "--", "-a", "-b"}, ok, "-a -b"},
         {{"--help"}, stamp_action::help, ""},
         {{"-V"}, stamp_action::version, ""},
-        {{"-h", "x"}, no, "corvane-stamp: --help takes no other word\n" + try_help},
-        {{"-t", "bios", "-v", "1.0.0.2101", "a", "b"},
-         no,
-         "corvane-stamp: -i/--device-id is missing\n" + usage},
-        {{"-v", "1.0.0.2101", "-i", "8640", "a", "b"},
-         no,
-         "corvane-stamp: -t/--kind is missing\n" + usage},
-        {{"-t", "bios", "-v", "1.0.0.2101", "-i", "8640", "a"},
-         no,
-         "corvane-stamp: INPUT and OUTPUT are needed, and nothing more\n" + usage},
-        {{"-t", "BIOS", "a", "b"},
-         no,
-         "corvane-stamp: --kind 'BIOS': not a kind (" + kind_words() + ")\n"},
-        {{"--size", "\x1b"},
-         no,
-         "corvane-stamp: --size '\\x1b': not a whole number of 2 KB from 2 to 4194302\n"},
-        {{"-i", "9999"},
-         no,
-         "corvane-stamp: --device-id '9999': not one of 8640, 9470, 9310, 9340, 9356 "
-         "(hexadecimal digits, 0x allowed)\n"},
-        {{"a", "-s"}, no, "corvane-stamp: option '-s' needs a value\n" + try_help},
-        {{"--jsn", "a"}, no, "corvane-stamp: unrecognized option '--jsn'\n" + try_help},
-        {{"-q", "a"}, no, "corvane-stamp: invalid option -- 'q'\n" + try_help},
-        {{"-t", "firmware", "--kind=bios", "a"},
-         no,
-         "corvane-stamp: -t/--kind is given twice\n" + try_help},
-        {{"--json", "--json", "a"}, no, "corvane-stamp: --json is given twice\n" + try_help},
+        {{"-h", "x"}, no, "--help takes no other word+"},
+        {{"-t", "bios", "-v", "1.0.0.2101", "a", "b"}, no, "-i/--device-id is missing*"},
+        {{"-v", "1.0.0.2101", "-i", "8640", "a", "b"}, no, "-t/--kind is missing*"},
+        {{"-t", "bios", "-v", "1.0.0.2101", "-i", "8640", "a"}, no, "INPUT and OUTPUT are needed, and nothing more*"},
+        {{"-t", "BIOS", "a", "b"}, no, "--kind 'BIOS': not a kind (" + kind_words() + ")\n"},
+        {{"--size", "\x1b"}, no, "--size '\\x1b': not a whole number of 2 KB from 2 to 4194302\n"},
+        {{"-i", "9999"}, no, "--device-id '9999': not one of " + device_id_words() + " (hexadecimal digits, 0x allowed)\n"},
+        {{"a", "-s"}, no, "option '-s' needs a value+"},
+        {{"--jsn", "a"}, no, "unrecognized option '--jsn'+"},
+        {{"-q", "a"}, no, "invalid option -- 'q'+"},
+        {{"-t", "firmware", "--kind=bios", "a"}, no, "-t/--kind is given twice+"},
+        {{"--json", "--json", "a"}, no, "--json is given twice+"},
+        // clang-format on
     };
     for (const auto& c : cases) {
         testing::command_words line("corvane-stamp", c.words);
         const parsed_stamp_options parsed = parse_stamp_options(line.args);
         const copy_request& r = parsed.options.request;
+        std::string said = c.action == no ? "corvane-stamp: " + c.said : c.said;
+        if (said.ends_with('+') || said.ends_with('*'))
+            said.replace(said.size() - 1, 1,
+                         said.back() == '+' ? "\nTry 'corvane-stamp --help' for more information.\n"
+                                            : "\nUsage: corvane-stamp -t KIND [-s SIZE_KB] -v "
+                                              "VERSION -i DEVICE_ID [--json] "
+                                              "[--progress|--no-progress] INPUT OUTPUT\n");
         EXPECT_EQ(parsed.action, c.action) << c.words.front();
         EXPECT_EQ(parsed.action == ok ? std::string(r.input) + " " + r.output : parsed.refusal,
-                  c.said)
+                  said)
             << c.words.front();
     }
 }

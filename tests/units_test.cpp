@@ -12,6 +12,7 @@
 #include "image/arg_values.h"
 #include "image/image_header.h"
 #include "image/image_kinds.h"
+#include "image/image_rules.h"
 #include "image/version_text.h"
 #include "report/verify_text.h"
 #include "tests/command_words.h"
@@ -109,26 +110,22 @@ TEST(VerifyOptions, WordsAndRefusals)
         options_action action;
         std::string said; // the refusal (and "+" for the line that points to --help), or the files
     } cases[] = {
+        // clang-format off
         {{"-jq", "a", "--", "-t"}, v, "a\n-t\n"},
         {{"--kind=uboot", "--image-version", "1.0.0.2101", "b"}, v, "b\n"},
         {{"--help"}, help, ""},
         {{"-V"}, version, ""},
         {{"x", "-h"}, no, "--help takes no other word+"},
-        {{"-q", "--version", "1.0.0.2101", "b"},
-         no,
-         "--version takes no other word (the image's version is -v or --image-version)+"},
+        {{"-q", "--version", "1.0.0.2101", "b"}, no, "--version takes no other word (the image's version is -v or --image-version)+"},
         {{"-z\x1b", "b"}, no, "invalid option -- 'z'+"},
         {{"--json"}, no, "no file given\n" + usage},
-        {{"-t", "\x1b]0;x\x07", "b"},
-         no,
-         "--kind '\\x1b]0;x\\x07': not a kind (" + kind_words() + ")\n"},
+        {{"-t", "\x1b]0;x\x07", "b"}, no, "--kind '\\x1b]0;x\\x07': not a kind (" + kind_words() + ")\n"},
         {{"-s", "0", "b"}, no, "--size '0': not a size of 1 KB or more\n"},
         {{"-s", "3", "b"}, no, "--size '3': not a whole number of 2 KB\n"},
-        {{"-v", "1.0.0.210", "b"},
-         no,
-         "--image-version '1.0.0.210': not a.b.c.dddd, with four digits after the third dot\n"},
-        {{"-i", "7999", "b"}, no, "--device-id '7999': not one of 8640, 9470, 9310, 9340, 9356\n"},
+        {{"-v", "1.0.0.210", "b"}, no, "--image-version '1.0.0.210': not a.b.c.dddd, with four digits after the third dot\n"},
+        {{"-i", "7999", "b"}, no, "--device-id '7999': not one of " + device_id_words() + "\n"},
         {{"-c", "m", "-jc", "n"}, no, "-c/--check is given twice+"},
+        // clang-format on
     };
     for (const auto& c : cases) {
         testing::command_words line("corvane-verify", c.words);
@@ -164,42 +161,36 @@ TEST(VerifyOptions, ExpectedValues)
 // the refusal that names it.
 TEST(Manifest, Lines)
 {
-    const std::string good = "bios 128 1.0.0.2101 8640 ";
+    const std::string good = "bios 128 1.0.0.2101 8640 ", nul(1, '\0'), a64(64, 'a'), A64(64, 'A');
+    const std::string size = "': not a whole number of 2 KB from 2 to 4194302",
+                      line = "not KIND SIZE_KB VERSION DEVICE_ID PATH";
     const struct {
         std::string text;
         std::string
-            path_or_refusal; // the path of its one image, or the refusal after "corvane-verify: m"
+            path_or_refusal; // its one image's path, or the refusal after "corvane-verify: m"
     } cases[] = {
+        // clang-format off
         {good + "a b.bin", "d/a b.bin"},
         {"firmware\t-\t2.1.0.0305\t0x9470\tf.bin\r\n", "d/f.bin"},
         {"  # left out\n\t\n" + good + "/abs.bin\n", "/abs.bin"},
         {good + "c:\\x.bin", "c:\\x.bin"},
         {good + "x\x01y.bin", "d/x\x01y.bin"},
-        {good + "m.bin" + std::string(1, '\0') + "junk", ":1: a NUL byte in the line"},
-        {"bios" + std::string(1, '\0') + "firmware 128 1.0.0.2101 8640 m.bin",
-         ":1: a NUL byte in the line"},
-        {"bios 128 1.0.0.2101 86\x01"
-         "40 m.bin",
-         ":1: a control byte outside the path"},
-        {"\n" + good + "g.bin\nbios 128k 1.0.0.2101 8640 m.bin",
-         ":3: --size '128k': not a whole number of 2 KB from 2 to 4194302"},
-        {"bios 4194432 1.0.0.2101 8640 m.bin",
-         ":1: --size '4194432': not a whole number of 2 KB from 2 to 4194302"},
-        {"bios 128 1.0.0.2101 18640 m.bin", ":1: --device-id '18640': not one of 8640, 9470, "
-                                            "9310, 9340, 9356 (hexadecimal digits, 0x allowed)"},
-        {"bios 128 1.0.0.21 8640 m.bin",
-         ":1: --image-version '1.0.0.21': not a.b.c.dddd (one or two digits three times, then "
-         "four)"},
+        {good + "m.bin" + nul + "junk", ":1: a NUL byte in the line"},
+        {"bios" + nul + "firmware 128 1.0.0.2101 8640 m.bin", ":1: a NUL byte in the line"},
+        {"bios 128 1.0.0.2101 86\x01" "40 m.bin", ":1: a control byte outside the path"},
+        {"\n" + good + "g.bin\nbios 128k 1.0.0.2101 8640 m.bin", ":3: --size '128k" + size},
+        {"bios 4194432 1.0.0.2101 8640 m.bin", ":1: --size '4194432" + size},
+        {"bios 128 1.0.0.2101 18640 m.bin", ":1: --device-id '18640': not one of " + device_id_words() + " (hexadecimal digits, 0x allowed)"},
+        {"bios 128 1.0.0.21 8640 m.bin", ":1: --image-version '1.0.0.21': not a.b.c.dddd (one or two digits three times, then four)"},
         {"Bios 128 1.0.0.2101 8640 m.bin", ":1: --kind 'Bios': not a kind (" + kind_words() + ")"},
-        {good, ":1: not KIND SIZE_KB VERSION DEVICE_ID PATH"},
-        {"bios 128 1.0.0.2101", ":1: not KIND SIZE_KB VERSION DEVICE_ID PATH"},
+        {good, ":1: " + line},
+        {"bios 128 1.0.0.2101", ":1: " + line},
         {"# nothing but this\n", ": lists no image"},
-        {good + "sha256:" + std::string(64, 'a') + "  d.bin", "d/d.bin"},
+        {good + "sha256:" + a64 + "  d.bin", "d/d.bin"},
         {good + "./sha256:x", "d/./sha256:x"},
-        {good + "sha256:" + std::string(64, 'A') + " d.bin",
-         ":1: 'sha256:" + std::string(64, 'A') +
-             "': not sha256: and 64 lower-case hexadecimal digits"},
-        {good + "sha256:" + std::string(64, 'a'), ":1: not KIND SIZE_KB VERSION DEVICE_ID PATH"},
+        {good + "sha256:" + A64 + " d.bin", ":1: 'sha256:" + A64 + "': not sha256: and 64 lower-case hexadecimal digits"},
+        {good + "sha256:" + a64, ":1: " + line},
+        // clang-format on
     };
     for (const auto& c : cases) {
         std::string refusal;
