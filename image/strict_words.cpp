@@ -1,6 +1,7 @@
 #include "image/strict_words.h"
 
 #include <charconv>
+#include <type_traits>
 
 #include "image/image_layout.h"
 #include "image/image_rules.h"
@@ -10,23 +11,13 @@ namespace corvane {
 
 namespace {
 
-bool all_digits(std::string_view text, int base) noexcept
-{
-    for (const char c : text) {
-        const bool digit = c >= '0' && c <= '9';
-        const bool letter = (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-        if (!digit && !(base == 16 && letter))
-            return false;
-    }
-    return !text.empty();
-}
-
+// The whole text as a number: digits of the base only, with no sign (the types are unsigned), no
+// blank and no prefix, which from_chars takes as the end of the number.
 template <typename Number>
 std::optional<Number> number_of(std::string_view text, int base) noexcept
 {
+    static_assert(std::is_unsigned_v<Number>);
     Number value{};
-    if (!all_digits(text, base))
-        return std::nullopt;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
     if (error != std::errc{} || end != text.data() + text.size())
         return std::nullopt;

@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <cstdio>
 
 #include "io/image_file.h"
@@ -20,11 +19,9 @@ std::string_view describe(const io_status& status, std::span<char> buffer) noexc
     case io_error::file_system_unknown: {
         char words[256];
         const std::string_view why = system_message(status.system_error, words);
-        const int n =
-            std::snprintf(buffer.data(), buffer.size(), "cannot tell its file system: %.*s",
-                          static_cast<int>(why.size()), why.data());
-        return {buffer.data(),
-                n > 0 ? std::min(static_cast<std::size_t>(n), buffer.size() - 1) : 0};
+        std::snprintf(buffer.data(), buffer.size(), "cannot tell its file system: %.*s",
+                      static_cast<int>(why.size()), why.data());
+        return buffer.data(); // cut to the buffer, and ended, by snprintf
     }
     case io_error::locked:
         return "locked by another process, which may be stamping it";

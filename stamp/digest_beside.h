@@ -43,7 +43,7 @@ private:
     std::mutex lock_;
     std::condition_variable changed_;
     std::uint64_t written_ = 0;
-    std::uint64_t end_ = 0; // the size asked for, once finish() is called
+    std::uint64_t end_{}; // the size asked for, once finish() is called
     bool finishing_ = false;
     io_status read_{};
     std::array<std::uint8_t, 32> digest_{};

@@ -18,7 +18,7 @@ struct copy_request {
     const image_kind* kind = nullptr;
     image_version version{};
     std::optional<std::uint32_t> image_size; // in bytes; nothing: the smallest that holds the input
-    std::uint16_t device_id = 0;
+    std::uint16_t device_id{};
     bool digest = false;   // compute the image's SHA-256 too
     bool progress = false; // show the progress on standard error, once the run has lasted a second
 };
