@@ -76,7 +76,8 @@ void crc_pass_over_file(benchmark::State& state)
     static corvane::crc_buffer buf{};
     std::uint32_t word = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(corvane::image_crc_pass(file, corvane::layout_of(size), buf, word).ok());
+        benchmark::DoNotOptimize(
+            corvane::image_crc_pass(file, corvane::layout_of(size), buf, word).ok());
         benchmark::DoNotOptimize(word);
     }
     ::unlink(name);
