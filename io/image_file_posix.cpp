@@ -24,6 +24,8 @@
 
 namespace corvane {
 
+// Offsets lie within an image, whose size field holds 32 bits, or within a file's measured length:
+// an off_t holds them all.
 static_assert(sizeof(off_t) >= 8, "image lengths are measured in 64 bits");
 
 namespace {
@@ -32,12 +34,6 @@ int fd_of(std::intptr_t handle) { return static_cast<int>(handle); }
 
 io_status failed(int error) { return {io_error::system, error}; }
 io_status failed(io_error error) { return {error, 0}; }
-
-bool beyond_off_t(std::uint64_t offset, std::size_t count)
-{
-    constexpr auto most = static_cast<std::uint64_t>(std::numeric_limits<off_t>::max());
-    return offset > most || count > most - offset;
-}
 
 // File systems whose files stand for kernel settings or objects rather than
 // stored bytes: writing padding into one of them changes the running system,
@@ -188,8 +184,6 @@ io_status image_file::lock(lock_mode mode) noexcept
 
 io_status image_file::read_at(std::uint64_t offset, std::span<std::uint8_t> into) const noexcept
 {
-    if (beyond_off_t(offset, into.size()))
-        return failed(EOVERFLOW);
     for (std::size_t done = 0; done < into.size();) {
         const ssize_t got = ::pread(fd_of(handle_), into.data() + done, into.size() - done,
                                     static_cast<off_t>(offset + done));
@@ -219,8 +213,6 @@ io_status image_file::read_next(std::span<std::uint8_t> into, std::size_t& got) 
 
 io_status image_file::write_at(std::uint64_t offset, std::span<const std::uint8_t> bytes) noexcept
 {
-    if (beyond_off_t(offset, bytes.size()))
-        return failed(EFBIG);
     for (std::size_t done = 0; done < bytes.size();) {
         const ssize_t put = ::pwrite(fd_of(handle_), bytes.data() + done, bytes.size() - done,
                                      static_cast<off_t>(offset + done));
