@@ -6,8 +6,8 @@
 # is never half made. INPUT is a raw image that another rule of the build may make, a POST_BUILD
 # step of a DEPENDS target among them; TARGET <executable> makes the raw image from that
 # executable with the toolchain's objcopy (CMAKE_OBJCOPY -O binary), a step of its own, whenever it
-# relinks. SIZE is the image size in KB (default: the smallest that holds the input and the 72
-# bytes after it); OUTPUT defaults to ${CMAKE_CURRENT_BINARY_DIR}/<target>/<the kind's file name>,
+# relinks. SIZE is the image size in KB (default: the smallest that holds the input and the header
+# and tail after it); OUTPUT defaults to ${CMAKE_CURRENT_BINARY_DIR}/<target>/<the kind's file name>,
 # under a folder of each configuration's own (<target>/<config>/) with a multi-config generator.
 # INPUT and OUTPUT may hold $<CONFIG>. A relative INPUT or OUTPUT is taken from the current source
 # or binary directory. DEVICE_ID is the id's hexadecimal digits, 0x allowed, as corvane-stamp

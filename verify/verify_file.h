@@ -11,7 +11,7 @@
 
 namespace corvane {
 
-// What checking one file found: its length, the header bytes at length - 72
+// What checking one file found: its length, the header bytes where its layout puts them
 // when it has them, the checksum computed over it and the verdict; or, when
 // the file could not be read to the end, why not.
 struct file_check {
@@ -25,7 +25,7 @@ struct file_check {
     std::optional<digest_bytes> sha256{}; // the file's, where a digest is expected
     image_verdict verdict{};
 
-    // The bytes at length - 72 are a header to show: they start with the signature.
+    // The bytes where the header goes are a header to show: they start with the signature.
     [[nodiscard]] bool shows_header() const noexcept
     {
         return read && has_header && has_signature(header);

@@ -67,7 +67,7 @@ struct image_verdict {
     [[nodiscard]] std::span<const failed_check> failures() const noexcept { return failed; }
 };
 
-// Judges an image from its length, the 64 bytes at length - 72 (null when the
+// Judges an image from its length, the header bytes where its layout puts them (null when the
 // file is too short to have them), the checksum computed over the file and
 // what the caller expects, with the file's SHA-256 where a digest is expected.
 // Without the signature the bytes there are no header, so none of its fields
