@@ -18,12 +18,11 @@ namespace corvane {
 // reads the new file back as far as the sequence says it is written, and hashes it, lagging as far
 // as it must. Where the image's size is known from the start, and the platform maps files, it
 // hashes a mapping of the new file, with no copy; else it reads through a buffer of static storage
-// (one at a time). Where no digest is wanted, nothing runs beside.
+// (one at a time). Where no digest is wanted, nothing runs beside. Never copied, as its thread is
+// not.
 class digest_beside {
 public:
     digest_beside(bool wanted, const image_file& file, std::optional<std::uint32_t> size);
-    digest_beside(const digest_beside&) = delete;
-    digest_beside& operator=(const digest_beside&) = delete;
     ~digest_beside();
 
     // The file's first `end` bytes are written.

@@ -76,7 +76,7 @@ struct new_file_name_buffer {
 };
 
 // The new file, removed again unless it was renamed over the output; a removal that fails is
-// said on `warnings`.
+// said on `warnings`. Never copied, as its file is not.
 struct new_file {
     image_file file;
     new_file_name_buffer named;
@@ -85,8 +85,6 @@ struct new_file {
     std::FILE* warnings = nullptr;
 
     new_file() = default;
-    new_file(const new_file&) = delete;
-    new_file& operator=(const new_file&) = delete;
     ~new_file();
 };
 
