@@ -92,6 +92,16 @@ TEST(ImageLayout, EveryKind)
         ASSERT_EQ(read_strict_word('t', kind.word, values), "");
         EXPECT_EQ(read_strict_word('s', kb, values), "") << kind.word;
         EXPECT_EQ(values.size, unit) << kind.word;
+        // The size in the kind's unit, whichever option comes first.
+        const std::string word(kind.word);
+        for (const std::string& size : {kb, std::to_string(default_size_unit / 1024)}) {
+            testing::command_words line("corvane-stamp", {"-s", size, "-t", word, "-v",
+                                                          "1.0.0.2101", "-i", "8640", "a", "b"});
+            const parsed_stamp_options parsed = parse_stamp_options(line.args);
+            const bool whole = whole_units(std::stoul(size) * 1024, unit);
+            EXPECT_EQ(parsed.action, whole ? stamp_action::stamp : stamp_action::refused)
+                << word << size;
+        }
     }
 }
 

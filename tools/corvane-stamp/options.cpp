@@ -33,7 +33,7 @@ std::string word_refused(const char* option, const char* word, const std::string
 std::string read_value(int option, const char* word, copy_request& request)
 {
     strict_values values;
-    values.size = request.image_size;
+    values.kind = request.kind; // a size is in the kind's unit
     const std::string rule = read_strict_word(static_cast<char>(option), word, values);
     if (!rule.empty())
         return word_refused(strict_option_name(static_cast<char>(option)), word, rule);
