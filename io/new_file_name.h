@@ -24,9 +24,9 @@ inline constexpr std::size_t new_file_suffix_most = 14;
 // Where the new files beside a target go: the target's folder (its first `folder_length` bytes,
 // the separator included) and their stem.
 struct new_files_beside {
-    std::size_t folder_length = 0;
+    std::size_t folder_length{};
     std::array<char, longest_file_name + 1> stem{};
-    std::size_t stem_length = 0;
+    std::size_t stem_length{};
 
     explicit new_files_beside(const char* target) noexcept;
     [[nodiscard]] std::string_view stem_text() const noexcept { return {stem.data(), stem_length}; }

@@ -1,11 +1,12 @@
 // Names as the reports write them: for a terminal (C escapes) and in JSON (\u escapes), each byte
-// of the UTF-8 reading at its boundaries.
+// of the UTF-8 reading at its boundaries; and the names of corvane-stamp's new files.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 
 #include "io/image_file.h"
+#include "io/new_file_name.h"
 #include "report/json_string.h"
 #include "report/printable_name.h"
 
@@ -61,6 +62,43 @@ TEST(FileIdentity, UnknownDeviceMatchesOnTheNumber)
     EXPECT_TRUE(same_file(unknown, b));
     EXPECT_FALSE(same_file(a, other));
     EXPECT_FALSE(same_file({0, 7}, {0, 8}));
+}
+
+// A new file's stem is the target's name where it fits, else its first whole characters, "~" and
+// a hash; a new file's name is the stem, digits, a dot, digits.
+TEST(NewFileName, StemsAndNames)
+{
+    const std::string e = "\xc3\xa9", long_e = "a" + [&] {
+        std::string t;
+        for (int i = 0; i < 150; ++i)
+            t += e;
+        return t;
+    }();
+    const struct {
+        std::string base, kept; // the name, and what of it the stem keeps before "~" (all: no "~")
+    } stems[] = {{"out.bin", "out.bin"},
+                 {std::string(239, 'n'), std::string(239, 'n')},
+                 {std::string(240, 'n'), std::string(230, 'n')},
+                 {long_e, long_e.substr(0, 229)},
+                 {std::string(300, '\x80'), ""}};
+    for (const auto& c : stems) {
+        std::array<char, longest_file_name + 1> stem{};
+        const std::string made(stem.data(), new_file_stem(c.base, stem));
+        const bool whole = c.kept == c.base;
+        EXPECT_EQ(made.substr(0, made.size() - (whole ? 0 : 9)),
+                  "." + c.kept + (whole ? "." : "~"))
+            << c.base.size();
+        EXPECT_LE(made.size() + new_file_suffix_most, longest_file_name);
+    }
+    for (const auto& [entry, is] : {std::pair{".o.b.12.0", true},
+                                    {".o.b.12.", false},
+                                    {".o.b..0", false},
+                                    {".o.b.1x.0", false},
+                                    {".o.b.12.0x", false},
+                                    {"o.b.12.0", false}})
+        EXPECT_EQ(is_new_file_name(entry, ".o.b."), is) << entry;
+    EXPECT_EQ(base_name_at("a/b/c.bin"), 4u);
+    EXPECT_EQ(base_name_at("c.bin"), 0u);
 }
 
 } // namespace
