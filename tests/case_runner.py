@@ -19,27 +19,10 @@ SOURCE = os.path.dirname(TESTS)
 
 def split_words(text):
     # Words split at blanks; '...' holds blanks, \\, \t, \n and \xHH escape bytes.
-    words, word, quoted, i = [], None, False, 0
-    while i < len(text):
-        c, nxt = text[i], text[i + 1:i + 2]
-        i += 1
-        if c == ' ' and not quoted:
-            word = None
-            continue
-        if word is None:
-            word = bytearray()
-            words.append(word)
-        if c == "'":
-            quoted = not quoted
-        elif c == '\\' and nxt == 'x':
-            word.append(int(text[i + 1:i + 3], 16))
-            i += 3
-        elif c == '\\':
-            word += {'t': '\t', 'n': '\n'}.get(nxt, nxt).encode('utf-8', 'surrogateescape')
-            i += 1
-        else:
-            word += c.encode('utf-8', 'surrogateescape')
-    return [bytes(w) for w in words]
+    def unescape(m):
+        return bytes([int(m[1], 16)]) if m[1] else {b't': b'\t', b'n': b'\n'}.get(m[2], m[2] or b'')
+    return [re.sub(rb"\\x([0-9a-fA-F]{2})|\\(.)|'", unescape, word.encode('utf-8', 'surrogateescape'))
+            for word in re.findall(r"(?:'[^']*'|[^ '])+", text)]
 
 
 def rules_names():
@@ -86,13 +69,12 @@ def read_cases(table):
     return cases
 
 
-def run_quietly(argv, cwd='/'):
+def run_quietly(argv, cwd='/'):  # the exit status, or -1 for a signal or a program not started
     try:
-        status = subprocess.run(argv, cwd=cwd, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL).returncode
+        return max(-1, subprocess.run(argv, cwd=cwd, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                      stderr=subprocess.DEVNULL).returncode)
     except OSError:
         return -1
-    return status if status >= 0 else -1
 
 
 PROBES = {'strace': ['strace', '-o', '/dev/null', 'true'], 'gdb': ['gdb', '-batch', '-nx', '-ex', 'run', 'true'],
@@ -105,22 +87,18 @@ def tools_for(case, bin_dir):
     # The tools by the words that name them, and whether they are the Windows build's.
     other = os.environ.get('CORVANE_TEST_TOOLS')
     windows = other is not None and os.path.exists(os.path.join(other, 'corvane.exe'))
-    words = {b'corvane', b'corvane-stamp', b'corvane-verify'}
-    first = case['head'][3]
-    if windows and os.path.exists(os.path.join(other, first.decode() + '.exe')):
-        words.add(first)
-    suffix = '.exe' if windows else ''
-    return {w: os.path.join(other or bin_dir, w.decode() + suffix) for w in words}, windows
+    words = [b'corvane', b'corvane-stamp', b'corvane-verify']
+    if windows and os.path.exists(os.path.join(other, case['head'][3].decode() + '.exe')):
+        words.append(case['head'][3])  # flock's counterpart
+    return {w: os.path.join(other or bin_dir, w.decode() + '.exe' * windows) for w in words}, windows
 
 
 def skip_reason(case, tools, windows):
     # A program the tools run under that does not work here (against the Windows build, any
     # that has no counterpart there; against tools run under an emulator, those that drive them),
     # or a platform the case is not for.
-    emulated = run_quietly([tools[b'corvane']]) == -1
-    first = case['head'][3].decode(errors='replace')
-    options = case['options']
-    for program in ('' if case['head'][3] in tools else first, 'gdb' if 'gdb' in options else '',
+    emulated, options, first = run_quietly([tools[b'corvane']]) == -1, case['options'], case['head'][3]
+    for program in ('' if first in tools else first.decode(), 'gdb' if 'gdb' in options else '',
                     options.get('needs', '')):
         if emulated and program in ('gdb', 'strace', 'setpriv'):
             return f'{program} cannot drive tools that run under an emulator'
