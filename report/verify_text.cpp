@@ -93,9 +93,11 @@ std::string reason_text(const failed_check& failed)
         return formatted("length %llu bytes, at least %llu expected", found, expected);
     case image_check::length_unit:
         return formatted("length %llu bytes, a multiple of %llu expected", found, expected);
-    case image_check::signature:
+    case image_check::signature: {
+        const auto& wanted = std::get<signature_bytes>(failed.expected);
         return "signature bytes " + signature_text(std::get<signature_bytes>(failed.found)) +
-               " found, \"" + std::string(image_signature) + "\" expected";
+               " found, \"" + std::string(wanted.begin(), wanted.end()) + "\" expected";
+    }
     case image_check::type_code:
         return formatted("type 0x%llx found, one of ", found) + type_codes() + " expected";
     case image_check::size_field:
