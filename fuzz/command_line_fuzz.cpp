@@ -11,6 +11,7 @@
 
 #include "image/arg_values.h"
 #include "image/image_header.h"
+#include "image/image_layout.h"
 #include "image/image_rules.h"
 #include "tools/corvane/command_line.h"
 
@@ -28,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     const stamp_request& request = check.request;
     if (args.size() != 9 || std::string_view(args[2]) != request.kind->word ||
-        !image_size_supported(request.image_size) || !device_id_accepted(request.device_id) ||
+        !whole_units(request.image_size, request.kind->size_unit) ||
+        !device_id_accepted(request.device_id) ||
         request.image_size != image_size_from_kb(decimal_value(args[4])) ||
         request.device_id != device_id_from_digits(args[8]))
         std::abort();
