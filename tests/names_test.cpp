@@ -92,6 +92,9 @@ TEST(NewFileName, StemsAndNames)
                                     {".o.b.1x.0", false}, {".o.b.12.0x", false}, {"o.b.12.0", false}})
         EXPECT_EQ(is_new_file_name(entry, ".o.b."), is) << entry;
     // clang-format on
+    std::array<char, longest_file_name + 1> one{}, other{}; // long names alike but at their end
+    EXPECT_NE(std::string_view(one.data(), new_file_stem(std::string(300, 'n') + "1", one)),
+              std::string_view(other.data(), new_file_stem(std::string(300, 'n') + "2", other)));
     EXPECT_EQ(base_name_at("a/b/c.bin"), 4u);
     EXPECT_EQ(base_name_at("c.bin"), 0u);
 }
