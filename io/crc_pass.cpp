@@ -26,13 +26,14 @@ void copy_out(const pass_copy& copy, std::uint64_t done, std::span<const std::ui
 // the copy and the word are of the same bytes, as they are when both come out of one read.
 struct mapped_pass {
     std::span<const std::uint8_t> bytes;
+    std::uint64_t covered; // the bytes the checksum covers, from the image's layout
     crc_pass_result* result;
 
     static void run(void* context)
     {
         const auto& pass = *static_cast<const mapped_pass*>(context);
         const pass_copy& copy = pass.result->copy;
-        const std::uint64_t covered = layout_of(pass.bytes.size()).covered;
+        const std::uint64_t covered = pass.covered;
         const std::uint64_t from = std::min(copy.at, covered);
         const std::uint64_t to = std::max(from, std::min(copy.at + copy.into.size(), covered));
         copy_out(copy, 0, pass.bytes);
@@ -60,7 +61,7 @@ io_status image_crc_passes(const image_file& file, const image_layout& layout, c
         return {};
     }
     for (crc_pass_result& pass : passes) {
-        mapped_pass run{view.bytes(), &pass};
+        mapped_pass run{view.bytes(), layout.covered, &pass};
         if (!read_mapped(mapped_pass::run, &run))
             return {io_error::ended, 0};
     }

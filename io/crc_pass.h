@@ -27,10 +27,9 @@ struct pass_copy {
 
 // Reads the image `layout` lays out, from the start of the file, and gives the checksum word over
 // the bytes it covers, and a copy of the bytes `copy` names out of the very reads the word was
-// computed from. A read that
-// comes back short (the file shrank or failed under the tool) fails the pass
-// rather than counting the missing bytes as zero. Cost: one read and one
-// engine call per buffer of 256 KiB.
+// computed from. A read that comes back short (the file shrank or failed under the tool) fails
+// the pass rather than counting the missing bytes as zero. Cost: one read and one engine call per
+// buffer of 256 KiB.
 [[nodiscard]] io_status image_crc_pass(const image_file& file, const image_layout& layout,
                                        crc_buffer& buffer, std::uint32_t& word, pass_copy copy = {},
                                        sha256* digest = nullptr) noexcept;

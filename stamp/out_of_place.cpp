@@ -84,7 +84,6 @@ struct new_file {
     bool made = false;
     std::FILE* warnings = nullptr;
 
-    new_file() = default;
     ~new_file();
 };
 
