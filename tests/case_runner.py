@@ -253,7 +253,7 @@ def run_case(case, bin_dir):
             failures.append(f"exit status {status}, {case['head'][1].decode()} expected")
         parts = case['parts']
         if given['out'] in ('', 'pipe'):
-            expect_lines(parts.get('|') or parts.get('.', []), os.path.join(root, b'out'), '|' not in parts, failures)
+            expect_lines(parts.get('|') or parts.get('.', []), os.path.join(root, b'out'), '.' in parts, failures)
         if given['err'] in ('', 'pipe'):
             expect_lines(parts.get('!', []), os.path.join(root, b'err'), False, failures)
         failures += layout(case, work, True)
