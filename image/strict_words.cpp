@@ -1,11 +1,14 @@
 #include "image/strict_words.h"
 
 #include <charconv>
+#include <cstdio>
 #include <type_traits>
 
+#include "image/arg_values.h"
 #include "image/image_layout.h"
 #include "image/image_rules.h"
 #include "image/rule_values.h"
+#include "image/version_text.h"
 
 namespace corvane {
 
@@ -68,6 +71,34 @@ std::optional<std::uint16_t> strict_device_id(std::string_view text) noexcept
     return id;
 }
 
+namespace {
+
+// What corvane, which reads its words as it always has (image/arg_values.h), stamps for a word the
+// strict reading refuses, where it stamps anything: "; corvane stamps 0x8640 for it" for -i 18640,
+// so that a word carried over from a corvane command line is not taken for a typo of the rule.
+std::string legacy_reading(char option, std::string_view word, std::uint32_t unit)
+{
+    std::string stamped;
+    if (option == 's') {
+        const std::int32_t kb = decimal_value(word);
+        const std::uint32_t size = image_size_from_kb(kb);
+        if (size_value_ok(kb) && size != 0 && whole_units(size, unit))
+            stamped = std::to_string(size) + " bytes";
+    } else if (option == 'v') {
+        if (const auto version = parse_version_text(word))
+            stamped = version_numbers(*version);
+    } else if (option == 'i') {
+        if (const std::uint16_t id = device_id_from_digits(word); device_id_accepted(id)) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "0x%04x", unsigned{id});
+            stamped = hex;
+        }
+    }
+    return stamped.empty() ? "" : "; corvane stamps " + stamped + " for it";
+}
+
+} // namespace
+
 std::string read_strict_word(char option, std::string_view word, strict_values& values)
 {
     const std::uint32_t unit = size_unit_of(values.kind);
@@ -80,19 +111,22 @@ std::string read_strict_word(char option, std::string_view word, strict_values& 
         values.size = strict_image_size(word, unit);
         return values.size ? ""
                            : "not a whole number of " + unit_kb + " KB from " + unit_kb + " to " +
-                                 std::to_string(largest_image_size(unit) / 1024);
+                                 std::to_string(largest_image_size(unit) / 1024) +
+                                 legacy_reading(option, word, unit);
     case 'v':
         if (const auto version = strict_version(word)) {
             values.version = *version;
             return "";
         }
-        return "not a.b.c.dddd (one or two digits three times, then four)";
+        return "not a.b.c.dddd (one or two digits three times, then four)" +
+               legacy_reading(option, word, unit);
     }
     if (const auto id = strict_device_id(word)) {
         values.device_id = *id;
         return "";
     }
-    return "not one of " + device_id_words() + " (hexadecimal digits, 0x allowed)";
+    return "not one of " + device_id_words() + " (hexadecimal digits, 0x allowed)" +
+           legacy_reading('i', word, unit);
 }
 
 const char* strict_option_name(char option) noexcept

@@ -1,45 +1,54 @@
 #pragma once
 
+#include <array>
 #include <bitset>
 #include <span>
 #include <string>
+#include <string_view>
+
+#include "image/strict_words.h"
 
 namespace corvane {
 
 // An option a tool takes by a long name: --NAME, or --NAME VALUE where it takes a value. `code` is
-// what next() gives for it: its short letter where it has one.
+// its short letter where it has one, else a number of 256 or more.
 struct long_option {
     const char* name;
     bool takes_value;
     int code;
 };
 
-// The options of a command line, GNU style (getopt_long): short ones in clusters, long ones by
-// any unambiguous start, --NAME=VALUE, options and operands in any order, "--" ending the
-// options. Started afresh for each reader, so that a tool's parser can be called again (a test,
-// a fuzz target); one reader at a time.
-class option_reader {
-public:
-    option_reader(std::span<char*> args, const char* tool, const char* short_options,
-                  std::span<const long_option> long_options) noexcept;
-    // The next option's code and its value; 0 after the last one; -1 for a word that is not one
-    // of the options, that needs a value, or that gives an option given before (whose last value
-    // would silently win), with `refusal` saying so ("TOOL: unrecognized option '--x'", "TOOL:
-    // invalid option -- 'x'", "TOOL: option '-s' needs a value", "TOOL: -t/--kind is given
-    // twice") and the line that points to --help. The words a refusal repeats are written fit for a
-    // terminal by `printable`.
-    [[nodiscard]] int next(const char*& value, std::string& refusal,
-                           std::string (*printable)(std::string_view)) noexcept;
-    // The words after the options, once next() gave 0.
-    [[nodiscard]] std::span<char*> operands() const noexcept;
+enum class command_action { run, help, version, refused };
 
-private:
-    std::span<char*> args_;
-    const char* tool_;
-    std::string short_options_;
-    std::span<const long_option> long_options_;
-    int index_ = 0;
-    std::bitset<512> given_; // the codes given so far
+// What a command line of corvane-stamp or corvane-verify gave.
+struct command_line {
+    command_action action = command_action::refused;
+    strict_values words; // the image's words, where given()
+    std::span<char*> operands;
+    std::string refusal; // what a refused command line says on standard error, lines and all
+
+    [[nodiscard]] bool given(int code) const noexcept;
+    // The value given with that option, or null.
+    [[nodiscard]] const char* value(int code) const noexcept;
+
+    std::bitset<512> given_codes;
+    std::array<const char*, 512> values{};
 };
+
+// Reads a tool's command line (program path first) with getopt_long, GNU style: short options in
+// clusters, long ones by any unambiguous start, --NAME=VALUE, options and operands in any order,
+// "--" ending the options. Every tool takes the image's words, -t/--kind, -s/--size,
+// -v/--image-version and -i/--device-id, each read strictly (image/strict_words.h: one reader for
+// every tool and the manifest), the size in the unit of the kind wherever -t stands; and
+// -h/--help and -V/--version, each alone. The tool's own options come in `own_short` (getopt's
+// form) and `own_long`. Refused: a word that is not an option, one that needs a value, an
+// option given twice (whose last value would silently win), a word its rule refuses, --help or
+// --version beside any other word; each refusal is "TOOL: WHY" and, but for the words' rules,
+// the line that points to --help. The words a refusal repeats are written fit for a terminal by
+// `printable`. Prints nothing, and may be called again: getopt is started afresh each time.
+[[nodiscard]] command_line read_command_line(std::span<char*> args, const char* tool,
+                                             const char* own_short,
+                                             std::span<const long_option> own_long,
+                                             std::string (*printable)(std::string_view));
 
 } // namespace corvane

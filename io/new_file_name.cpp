@@ -1,5 +1,7 @@
 #include "io/new_file_name.h"
 
+#include "io/path_names.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -60,16 +62,6 @@ bool is_new_file_name(std::string_view entry, std::string_view stem) noexcept
 new_files_beside::new_files_beside(const char* target) noexcept
     : folder_length(base_name_at(target)), stem_length(new_file_stem(target + folder_length, stem))
 {
-}
-
-std::size_t base_name_at(std::string_view target) noexcept
-{
-#if defined(_WIN32)
-    const std::size_t slash = target.find_last_of("/\\");
-#else
-    const std::size_t slash = target.rfind('/');
-#endif
-    return slash == std::string_view::npos ? 0 : slash + 1;
 }
 
 } // namespace corvane

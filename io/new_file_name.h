@@ -35,7 +35,4 @@ struct new_files_beside {
 // Whether a folder's entry is a new file of that stem: the stem, digits, a dot, digits.
 [[nodiscard]] bool is_new_file_name(std::string_view entry, std::string_view stem) noexcept;
 
-// Where the target's last component starts: after its last separator ('/', and '\\' on Windows).
-[[nodiscard]] std::size_t base_name_at(std::string_view target) noexcept;
-
 } // namespace corvane

@@ -134,6 +134,9 @@ void print_text_report(std::FILE* out, const checked_file& file)
         const image_kind* kind = kind_of_type_code(header_type(check.header));
         print(out, "header kind = %s\n",
               kind != nullptr ? std::string(kind->word).c_str() : "none");
+        // The version as -v takes it: the line above writes 1.0.0.2101 as 1.0.0.21.1.
+        put(out, "header version text = " +
+                     version_word(header_version(check.header)).value_or("none") + "\n");
         print(out, "header size = 0x%x\n", unsigned{header_size(check.header)});
         print(out, "header device id = 0x%x\n", unsigned{header_device_id(check.header)});
     }
@@ -141,6 +144,21 @@ void print_text_report(std::FILE* out, const checked_file& file)
         put(out, "OK\n");
     for (const failed_check& failed : check.verdict.failures())
         put(out, "INVALID: " + reason_text(failed) + "\n");
+}
+
+void print_listing_line(std::FILE* out, const checked_file& file)
+{
+    std::string line = printable_name(file.name) + ": ";
+    if (!file.check.read)
+        line += "ERROR: " + file.check.error;
+    else if (file.check.verdict.valid())
+        line += "OK";
+    const char* before = "INVALID: ";
+    for (const failed_check& failed : file.check.verdict.failures()) {
+        line += before + reason_text(failed);
+        before = "; ";
+    }
+    put(out, line + "\n");
 }
 
 void print_unchecked(std::FILE* err, const checked_file& file)

@@ -16,9 +16,13 @@ namespace corvane {
 [[nodiscard]] std::string digest_text(const digest_bytes& digest);
 
 // One file's report: its name, the header's lines when the file has one
-// (those the stamping prints, then its kind, size and device id), and the
-// verdict, "OK" or one "INVALID: <reason>" line per failed check.
+// (those the stamping prints, then its kind, its version as -v takes it, size and device id), and
+// the verdict, "OK" or one "INVALID: <reason>" line per failed check.
 void print_text_report(std::FILE* out, const checked_file& file);
+
+// One file in a line, as a manifest's listing gives each image: "NAME: OK", "NAME: INVALID:
+// REASON; REASON..." or "NAME: ERROR: why it could not be read".
+void print_listing_line(std::FILE* out, const checked_file& file);
 
 // Why a file could not be checked, for standard error: "corvane-verify: NAME: REASON", and the
 // standard streams left out as they cannot be told apart from it.

@@ -12,6 +12,7 @@
 #     ramp:N       N bytes counting up from 0, mod 256
 #     N*HH         N bytes of the value HH (hexadecimal)
 #     hex:HH...    the bytes as written
+#     text:T       the text T, each ~ in it a blank and each ^ a line's end (a manifest's lines)
 #     hole:N       N zero bytes, left as a hole where the file is laid out, and not read back
 #     H:T:V:S:I    a 64-byte header: type T, version V (a.b.c.d.e), size S and device id I (both
 #     H0:T:V:S:I   hexadecimal); its CRC is zlib's over every byte before the CRC field, or 0
@@ -45,6 +46,8 @@ def pieces(layout):
             chunks = [h + ((~zlib.crc32(h, crc) & 0xFFFFFFFF).to_bytes(4, 'big') if kind == 'H' else bytes(4))]
         elif kind == 'hex':
             chunks = [bytes.fromhex(rest)]
+        elif kind == 'text':
+            chunks = [rest.replace('~', ' ').replace('^', '\n').encode('utf-8', 'surrogateescape')]
         elif kind == 'ramp' or '*' in word:
             n = int(rest if kind == 'ramp' else word.split('*')[0])
             block = bytes(range(256)) * (MIB // 256) if kind == 'ramp' else bytes.fromhex(word.split('*')[1]) * MIB

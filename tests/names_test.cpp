@@ -7,6 +7,7 @@
 
 #include "io/image_file.h"
 #include "io/new_file_name.h"
+#include "io/path_names.h"
 #include "report/json_string.h"
 #include "report/printable_name.h"
 

@@ -16,6 +16,7 @@
 #include "image/version_text.h"
 #include "report/verify_text.h"
 #include "tests/command_words.h"
+#include "tools/corvane-stamp/options.h"
 #include "tools/corvane-verify/manifest.h"
 #include "tools/corvane-verify/options.h"
 #include "verify/verify_image.h"
@@ -92,63 +93,97 @@ TEST(ImageHeader, ReplacesData)
     }
 }
 
+// The command line both tools read alike: the image's words by one strict reader, each refusal as
+// it names the word and the rule (with what corvane stamps for a word it reads otherwise), --help
+// and --version alone, an option given twice, a word that is no option.
+TEST(CommandLine, BothTools)
+{
+    const std::string ids = device_id_words() + " (hexadecimal digits, 0x allowed)";
+    const struct {
+        std::vector<std::string> words;
+        std::string refusal; // after "TOOL: "; + for the line that points to --help
+    } cases[] = {
+        // clang-format off
+        {{"-t", "\x1b]0;x\x07", "b"}, "--kind '\\x1b]0;x\\x07': not a kind (" + kind_words() + ")\n"},
+        {{"-s", "0", "b"}, "--size '0': not a whole number of 2 KB from 2 to 4194302\n"},
+        {{"-s", "3", "b"}, "--size '3': not a whole number of 2 KB from 2 to 4194302\n"},
+        {{"-s", "2k", "b"}, "--size '2k': not a whole number of 2 KB from 2 to 4194302; corvane stamps 2048 bytes for it\n"},
+        {{"-s", "4194432", "b"}, "--size '4194432': not a whole number of 2 KB from 2 to 4194302; corvane stamps 131072 bytes for it\n"},
+        {{"-v", "1.0.0.210", "b"}, "--image-version '1.0.0.210': not a.b.c.dddd (one or two digits three times, then four)\n"},
+        {{"-v", "1.0.0.2101.7", "b"}, "--image-version '1.0.0.2101.7': not a.b.c.dddd (one or two digits three times, then four); corvane stamps 1.0.0.21.1 for it\n"},
+        {{"-i", "7999", "b"}, "--device-id '7999': not one of " + ids + "\n"},
+        {{"-i", "18640", "b"}, "--device-id '18640': not one of " + ids + "; corvane stamps 0x8640 for it\n"},
+        {{"x", "-h"}, "--help takes no other word+"},
+        {{"-V", "1.0.0.2101", "b"}, "--version takes no other word (the image's version is -v or --image-version)+"},
+        {{"-z\x1b", "b"}, "invalid option -- 'z'+"},
+        {{"--jsn", "a"}, "unrecognized option '--jsn'+"},
+        {{"a", "-s"}, "option '-s' needs a value+"},
+        {{"-t", "firmware", "--kind=bios", "a"}, "-t/--kind is given twice+"},
+        {{"-v", "1.0.0.2101", "--image-version=1.0.0.2101", "a"}, "-v/--image-version is given twice+"},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        for (const std::string tool : {"corvane-stamp", "corvane-verify"}) {
+            testing::command_words line(tool.c_str(), c.words);
+            std::string said = tool + ": " + c.refusal;
+            if (said.ends_with('+'))
+                said.replace(said.size() - 1, 1,
+                             "\nTry '" + tool + " --help' for more information.\n");
+            const std::string refusal = tool == "corvane-stamp"
+                                            ? parse_stamp_options(line.args).refusal
+                                            : parse_options(line.args).refusal;
+            EXPECT_EQ(refusal, said) << tool << " " << c.words.front();
+        }
+    }
+}
+
 TEST(VerifyOptions, WordsAndRefusals)
 {
     const std::string usage = "Usage: corvane-verify [--json] [--quiet] [-t KIND] [-s SIZE_KB] "
                               "[-v VERSION] [-i DEVICE_ID] FILE...\n       corvane-verify "
-                              "[--json] [--quiet] -c MANIFEST [FILE...]\n";
+                              "[--json] [--quiet] [--full] -c MANIFEST [FILE...]\n";
     const auto help = options_action::help, version = options_action::version,
                v = options_action::check, no = options_action::refused;
     const struct {
         std::vector<std::string> words;
         options_action action;
-        std::string said; // the refusal (and "+" for the line that points to --help), or the files
+        std::string said; // the refusal, or the files
     } cases[] = {
         // clang-format off
         {{"-jq", "a", "--", "-t"}, v, "a\n-t\n"},
         {{"--kind=uboot", "--image-version", "1.0.0.2101", "b"}, v, "b\n"},
         {{"--help"}, help, ""},
         {{"-V"}, version, ""},
-        {{"x", "-h"}, no, "--help takes no other word+"},
-        {{"-q", "--version", "1.0.0.2101", "b"}, no, "--version takes no other word (the image's version is -v or --image-version)+"},
-        {{"-z\x1b", "b"}, no, "invalid option -- 'z'+"},
-        {{"--json"}, no, "no file given\n" + usage},
-        {{"-t", "\x1b]0;x\x07", "b"}, no, "--kind '\\x1b]0;x\\x07': not a kind (" + kind_words() + ")\n"},
-        {{"-s", "0", "b"}, no, "--size '0': not a size of 1 KB or more\n"},
-        {{"-s", "3", "b"}, no, "--size '3': not a whole number of 2 KB\n"},
-        {{"-v", "1.0.0.210", "b"}, no, "--image-version '1.0.0.210': not a.b.c.dddd, with four digits after the third dot\n"},
-        {{"-i", "7999", "b"}, no, "--device-id '7999': not one of " + device_id_words() + "\n"},
-        {{"-c", "m", "-jc", "n"}, no, "-c/--check is given twice+"},
+        {{"--json"}, no, "corvane-verify: no file given\n" + usage},
+        {{"--full", "-c", "m"}, v, ""},
         // clang-format on
     };
     for (const auto& c : cases) {
         testing::command_words line("corvane-verify", c.words);
         const parsed_options parsed = parse_options(line.args);
-        std::string said = c.said;
-        if (said.ends_with('+'))
-            said.replace(said.size() - 1, 1,
-                         "\nTry 'corvane-verify --help' for more information.\n");
-        if (c.action == no)
-            said = "corvane-verify: " + said;
         std::string found = parsed.refusal;
         for (const char* file : parsed.options.files)
             found += std::string(file) + "\n";
         EXPECT_EQ(parsed.action, c.action) << c.words.front();
-        EXPECT_EQ(found, said) << c.words.front();
+        EXPECT_EQ(found, c.said) << c.words.front();
     }
 }
 
 TEST(VerifyOptions, ExpectedValues)
 {
-    testing::command_words line("corvane-verify", {"-j", "--kind", "firmware", "-s4", "-v",
-                                                   "2.1.0.0305", "--device-id=19470", "x"});
+    testing::command_words line("corvane-verify",
+                                {"-j", "--kind", "firmware", "-s4", "-v", "2.1.0.0305",
+                                 "--device-id=0x9470", "--full", "x"});
     const parsed_options parsed = parse_options(line.args);
     const expected_image& e = parsed.options.expected;
-    EXPECT_TRUE(parsed.options.json && !parsed.options.quiet);
+    EXPECT_TRUE(parsed.options.json && !parsed.options.quiet && parsed.options.full);
     EXPECT_EQ(e.type_code, 3);
     EXPECT_EQ(e.size, 4096u);
     EXPECT_EQ(e.version, (image_version{2, 1, 0, 3, 5}));
     EXPECT_EQ(e.device_id, 0x9470);
+    testing::command_words none("corvane-verify", {"x"});
+    const expected_image nothing = parse_options(none.args).options.expected;
+    EXPECT_FALSE(nothing.type_code || nothing.size || nothing.version || nothing.device_id);
 }
 
 // A manifest is read as strictly as corvane-stamp reads its words: a line is an image, left out, or
@@ -167,14 +202,14 @@ TEST(Manifest, Lines)
         {good + "a b.bin", "d/a b.bin"},
         {"firmware\t-\t2.1.0.0305\t0x9470\tf.bin\r\n", "d/f.bin"},
         {"  # left out\n\t\n" + good + "/abs.bin\n", "/abs.bin"},
-        {good + "c:\\x.bin", "c:\\x.bin"},
+        {good + "c:\\x.bin", "d/c:\\x.bin"}, {good + "x:b.bin", "d/x:b.bin"},
         {good + "x\x01y.bin", "d/x\x01y.bin"},
         {good + "m.bin" + nul + "junk", ":1: a NUL byte in the line"},
         {"bios" + nul + "firmware 128 1.0.0.2101 8640 m.bin", ":1: a NUL byte in the line"},
         {"bios 128 1.0.0.2101 86\x01" "40 m.bin", ":1: a control byte outside the path"},
-        {"\n" + good + "g.bin\nbios 128k 1.0.0.2101 8640 m.bin", ":3: --size '128k" + size},
-        {"bios 4194432 1.0.0.2101 8640 m.bin", ":1: --size '4194432" + size},
-        {"bios 128 1.0.0.2101 18640 m.bin", ":1: --device-id '18640': not one of " + device_id_words() + " (hexadecimal digits, 0x allowed)"},
+        {"\n" + good + "g.bin\nbios 128k 1.0.0.2101 8640 m.bin", ":3: --size '128k" + size + "; corvane stamps 131072 bytes for it"},
+        {"bios 4194432 1.0.0.2101 8640 m.bin", ":1: --size '4194432" + size + "; corvane stamps 131072 bytes for it"},
+        {"bios 128 1.0.0.2101 18640 m.bin", ":1: --device-id '18640': not one of " + device_id_words() + " (hexadecimal digits, 0x allowed); corvane stamps 0x8640 for it"},
         {"bios 128 1.0.0.21 8640 m.bin", ":1: --image-version '1.0.0.21': not a.b.c.dddd (one or two digits three times, then four)"},
         {"Bios 128 1.0.0.2101 8640 m.bin", ":1: --kind 'Bios': not a kind (" + kind_words() + ")"},
         {good, ":1: " + line},

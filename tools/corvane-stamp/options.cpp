@@ -14,7 +14,6 @@ namespace corvane {
 
 namespace {
 
-constexpr const char* try_help = "Try 'corvane-stamp --help' for more information.\n";
 constexpr const char* usage_line =
     "Usage: corvane-stamp -t KIND [-s SIZE_KB] -v VERSION -i DEVICE_ID [--json] "
     "[--progress|--no-progress] INPUT OUTPUT\n";
@@ -24,114 +23,47 @@ parsed_stamp_options refused(std::string text)
     return {stamp_action::refused, {}, "corvane-stamp: " + std::move(text)};
 }
 
-std::string word_refused(const char* option, const char* word, const std::string& rule)
-{
-    return std::string(option) + " '" + printable_name(word) + "': " + rule + "\n";
-}
-
-// The value of -t, -s, -v or (any other option) -i, or why it is refused.
-std::string read_value(int option, const char* word, copy_request& request)
-{
-    strict_values values;
-    values.kind = request.kind; // a size is in the kind's unit
-    const std::string rule = read_strict_word(static_cast<char>(option), word, values);
-    if (!rule.empty())
-        return word_refused(strict_option_name(static_cast<char>(option)), word, rule);
-    switch (option) {
-    case 't':
-        request.kind = values.kind;
-        break;
-    case 's':
-        request.image_size = values.size;
-        break;
-    case 'v':
-        request.version = values.version;
-        break;
-    default:
-        request.device_id = values.device_id;
-    }
-    return "";
-}
-
 } // namespace
 
 parsed_stamp_options parse_stamp_options(std::span<char*> args)
 {
     enum { json = 256, progress, no_progress };
-    static constexpr long_option long_options[] = {
-        {"kind", true, 't'},
-        {"size", true, 's'},
-        {"image-version", true, 'v'},
-        {"device-id", true, 'i'},
+    static constexpr long_option own[] = {
         {"json", false, json},
         {"progress", false, progress},
         {"no-progress", false, no_progress},
-        {"help", false, 'h'},
-        {"version", false, 'V'},
     };
-    option_reader reader(args, "corvane-stamp", "t:s:v:i:hV", long_options);
+    const command_line line = read_command_line(args, "corvane-stamp", "", own, printable_name);
+    switch (line.action) {
+    case command_action::refused:
+        return {stamp_action::refused, {}, line.refusal};
+    case command_action::help:
+        return {stamp_action::help, {}, {}};
+    case command_action::version:
+        return {stamp_action::version, {}, {}};
+    case command_action::run:
+        break;
+    }
+    for (const auto& [code, name] :
+         {std::pair{'t', "-t/--kind"}, std::pair{'v', "-v/--image-version"},
+          std::pair{'i', "-i/--device-id"}})
+        if (!line.given(code))
+            return refused(std::string(name) + " is missing\n" + usage_line);
+    if (line.operands.size() != 2)
+        return refused("INPUT and OUTPUT are needed, and nothing more\n" + std::string(usage_line));
     parsed_stamp_options parsed{stamp_action::stamp, {}, {}};
     stamp_options& options = parsed.options;
-    bool help = false;
-    bool version = false;
-    bool versioned = false;
-    bool identified = false;
-    const char* value = nullptr;
-    const char* size_word = nullptr; // read once the kind, whose unit it is in, is known
-    std::string refusal;
-    for (int c; (c = reader.next(value, refusal, printable_name)) != 0;) {
-        switch (c) {
-        case 's':
-            size_word = value;
-            break;
-        case 't':
-        case 'v':
-        case 'i':
-            if (std::string why = read_value(c, value, options.request); !why.empty())
-                return refused(std::move(why));
-            versioned = versioned || c == 'v';
-            identified = identified || c == 'i';
-            break;
-        case json:
-            options.json = true;
-            break;
-        case progress:
-            options.progress = progress_choice::always;
-            break;
-        case no_progress:
-            options.progress = progress_choice::never;
-            break;
-        case 'h':
-            help = true;
-            break;
-        case 'V':
-            version = true;
-            break;
-        default:
-            return {stamp_action::refused, {}, std::move(refusal)};
-        }
-    }
-    if (size_word != nullptr)
-        if (std::string why = read_value('s', size_word, options.request); !why.empty())
-            return refused(std::move(why));
-    if ((help || version) && args.size() != 2)
-        return refused(std::string(help ? "--help" : "--version") + " takes no other word\n" +
-                       try_help);
-    if (help)
-        return {stamp_action::help, {}, {}};
-    if (version)
-        return {stamp_action::version, {}, {}};
+    options.json = line.given(json);
+    options.progress = line.given(progress)      ? progress_choice::always
+                       : line.given(no_progress) ? progress_choice::never
+                                                 : progress_choice::automatic;
     copy_request& request = options.request;
-    for (const auto& [given, name] :
-         {std::pair{request.kind != nullptr, "-t/--kind"},
-          std::pair{versioned, "-v/--image-version"}, std::pair{identified, "-i/--device-id"}})
-        if (!given)
-            return refused(std::string(name) + " is missing\n" + usage_line);
-    const std::span<char*> files = reader.operands();
-    if (files.size() != 2)
-        return refused("INPUT and OUTPUT are needed, and nothing more\n" + std::string(usage_line));
-    request.input = files[0];
-    request.output = files[1];
+    request.kind = line.words.kind;
+    request.image_size = line.words.size;
+    request.version = line.words.version;
+    request.device_id = line.words.device_id;
+    request.input = line.operands[0];
+    request.output = line.operands[1];
     request.digest = options.json;
     return parsed;
 }

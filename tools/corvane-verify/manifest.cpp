@@ -1,10 +1,11 @@
 #include "tools/corvane-verify/manifest.h"
 
-#include <fstream>
-#include <iterator>
+#include <array>
 #include <optional>
 
 #include "image/strict_words.h"
+#include "io/image_file.h"
+#include "io/path_names.h"
 #include "report/printable_name.h"
 
 namespace corvane {
@@ -92,8 +93,7 @@ std::string read_line(std::string_view line, std::string_view folder, listed_ima
     }
     if (rest.empty())
         return "not KIND SIZE_KB VERSION DEVICE_ID PATH";
-    const bool absolute = rest.starts_with('/') || (rest.size() > 1 && rest[1] == ':');
-    image.path = (absolute ? std::string() : std::string(folder)) + std::string(rest);
+    image.path = (is_absolute_path(rest) ? std::string() : std::string(folder)) + std::string(rest);
     listed = true;
     return "";
 }
@@ -126,15 +126,32 @@ std::vector<listed_image> read_manifest_text(std::string_view text, std::string_
 
 std::vector<listed_image> read_manifest(const std::string& manifest, std::string& refusal)
 {
-    std::ifstream in(manifest, std::ios::binary);
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (!in && !in.eof()) {
-        refusal = "corvane-verify: " + printable_name(manifest) + ": cannot be read\n";
-        return {};
+    const std::string named = printable_name(manifest);
+    const auto refuse = [&](const char* what, const io_status& status) {
+        char words[256];
+        refusal =
+            "corvane-verify: " + named + ": " + what + std::string(describe(status, words)) + "\n";
+        return std::vector<listed_image>{};
+    };
+    // Read to its end, whatever its length said: a manifest still being written may grow.
+    image_file file;
+    if (const io_status s = file.open(manifest.c_str(), open_mode::read); !s.ok())
+        return refuse(s.error == io_error::system ? "cannot open: " : "", s);
+    std::string text;
+    for (std::size_t got = 1; got != 0;) {
+        std::array<std::uint8_t, 64 * 1024> buffer;
+        if (const io_status s = file.read_next(buffer, got); !s.ok())
+            return refuse("cannot read: ", s);
+        if (text.size() + got > manifest_most) {
+            refusal = "corvane-verify: " + named + ": longer than " +
+                      std::to_string(manifest_most >> 20) + " MiB, the most a manifest may be\n";
+            return {};
+        }
+        text.append(reinterpret_cast<const char*>(buffer.data()), got);
     }
-    const std::size_t slash = manifest.find_last_of("/\\");
-    const std::string folder = slash == std::string::npos ? "" : manifest.substr(0, slash + 1);
-    return read_manifest_text(text, printable_name(manifest), folder, refusal);
+    if (const io_status s = file.close(); !s.ok())
+        return refuse("cannot close: ", s);
+    return read_manifest_text(text, named, manifest.substr(0, base_name_at(manifest)), refusal);
 }
 
 } // namespace corvane

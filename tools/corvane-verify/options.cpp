@@ -9,87 +9,60 @@
 #include "image/sha256.h"
 #include "io/command_options.h"
 #include "report/printable_name.h"
-#include "tools/corvane-verify/expected_values.h"
 #include "tools/version.h"
 
 namespace corvane {
 
 namespace {
 
-constexpr const char* try_help = "Try 'corvane-verify --help' for more information.\n";
 constexpr const char* usage_line =
     "Usage: corvane-verify [--json] [--quiet] [-t KIND] [-s SIZE_KB] [-v VERSION] [-i DEVICE_ID] "
     "FILE...\n"
-    "       corvane-verify [--json] [--quiet] -c MANIFEST [FILE...]\n";
-
-parsed_options refused(std::string text) { return {options_action::refused, {}, std::move(text)}; }
+    "       corvane-verify [--json] [--quiet] [--full] -c MANIFEST [FILE...]\n";
 
 } // namespace
 
 parsed_options parse_options(std::span<char*> args)
 {
-    static constexpr long_option long_options[] = {
-        {"json", false, 'j'},         {"quiet", false, 'q'},    {"help", false, 'h'},
-        {"version", false, 'V'},      {"kind", true, 't'},      {"size", true, 's'},
-        {"image-version", true, 'v'}, {"device-id", true, 'i'}, {"check", true, 'c'},
+    enum { full = 256 };
+    static constexpr long_option own[] = {
+        {"json", false, 'j'},
+        {"quiet", false, 'q'},
+        {"check", true, 'c'},
+        {"full", false, full},
     };
-    option_reader reader(args, "corvane-verify", "jqhVt:s:v:i:c:", long_options);
+    const command_line line =
+        read_command_line(args, "corvane-verify", "jqc:", own, printable_name);
+    switch (line.action) {
+    case command_action::refused:
+        return {options_action::refused, {}, line.refusal};
+    case command_action::help:
+        return {options_action::help, {}, {}};
+    case command_action::version:
+        return {options_action::version, {}, {}};
+    case command_action::run:
+        break;
+    }
     parsed_options parsed{options_action::check, {}, {}};
     verify_options& options = parsed.options;
-    bool help = false;
-    bool version = false;
-    const char* value = nullptr;
-    const char* size_word = nullptr; // read once the kind, whose unit it is in, is known
-    std::string refusal;
-    for (int c; (c = reader.next(value, refusal, printable_name)) != 0;) {
-        switch (c) {
-        case 's':
-            size_word = value;
-            break;
-        case 't':
-        case 'v':
-        case 'i':
-            if (std::string why =
-                    read_expected_value(static_cast<char>(c), value, options.expected);
-                !why.empty())
-                return {options_action::refused, {}, std::move(why)};
-            break;
-        case 'c':
-            options.manifest = value;
-            break;
-        case 'j':
-            options.json = true;
-            break;
-        case 'q':
-            options.quiet = true;
-            break;
-        case 'h':
-            help = true;
-            break;
-        case 'V':
-            version = true;
-            break;
-        default:
-            return {options_action::refused, {}, std::move(refusal)};
-        }
-    }
-    if (size_word != nullptr)
-        if (std::string why = read_expected_value('s', size_word, options.expected); !why.empty())
-            return {options_action::refused, {}, std::move(why)};
-    // Alone, or the run would answer for files it never read: "-q --version 1.0.0.2101 x.bin" is
-    // a slip for --image-version, and would end as valid.
-    if ((help || version) && args.size() != 2)
-        return refused(std::string(help ? "corvane-verify: --help takes no other word\n"
-                                        : "corvane-verify: --version takes no other word (the "
-                                          "image's version is -v or --image-version)\n") +
-                       try_help);
-    if (help)
-        return {options_action::help, {}, {}};
-    if (version)
-        return {options_action::version, {}, {}};
-    options.files = reader.operands();
+    options.json = line.given('j');
+    options.quiet = line.given('q');
+    options.full = line.given(full);
+    options.manifest = line.value('c');
+    options.files = line.operands;
+    const strict_values& words = line.words;
+    expected_image& expected = options.expected;
+    if (words.kind != nullptr)
+        expected.type_code = words.kind->type_code;
+    expected.size = words.size;
+    if (line.given('v'))
+        expected.version = words.version;
+    if (line.given('i'))
+        expected.device_id = words.device_id;
     if (options.files.empty() && options.manifest == nullptr)
-        return refused(std::string("corvane-verify: no file given\n") + usage_line);
+        return {options_action::refused,
+                {},
+                std::string("corvane-verify: no file given\n") + usage_line};
     return parsed;
 }
 
@@ -100,19 +73,21 @@ std::string help_text()
                "Checks stamped controller images without changing them: the length, the header\n") +
            std::to_string(header_distance_from_end) +
            " bytes before the end and the checksum over the image, and, where given,\n"
-           "that each image is what the words that stamped it say, read as corvane reads\n"
-           "them.\n"
+           "that each image is what the words that stamped it say, read as corvane-stamp\n"
+           "reads them.\n"
            "\n"
            "  -j, --json                  print one JSON document, an object per file\n"
-           "  -q, --quiet                 print nothing; only the exit status tells\n"
+           "  -q, --quiet                 print nothing but the images of a manifest that are\n"
+           "                              not OK; the exit status tells\n"
            "  -t, --kind KIND             the kind: " +
            kind_words() +
            "\n"
-           "  -s, --size SIZE_KB          the image size in KB\n"
+           "  -s, --size SIZE_KB          the image size in KB, whole units of the kind\n"
            "  -v, --image-version VERSION the version, a.b.c.dddd\n"
-           "  -i, --device-id DEVICE_ID   the device id, as its hexadecimal digits: 8640\n"
-           "  -c, --check MANIFEST        check every image it lists, each against its words:\n"
-           "                              KIND SIZE_KB VERSION DEVICE_ID PATH, one a line\n"
+           "  -i, --device-id DEVICE_ID   the device id, its hexadecimal digits: 8640 or 0x8640\n"
+           "  -c, --check MANIFEST        check every image it lists, each against its words,\n"
+           "                              a line each: KIND SIZE_KB VERSION DEVICE_ID PATH\n"
+           "      --full                  the whole report of each image a manifest lists\n"
            "  -h, --help                  print this help and exit\n"
            "  -V, --version               print the version and the engines and exit\n"
            "\n"

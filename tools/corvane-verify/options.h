@@ -10,6 +10,7 @@ namespace corvane {
 struct verify_options {
     bool json = false;
     bool quiet = false;
+    bool full = false;       // the full report of each image a manifest lists, not a line
     expected_image expected; // what every file named must be, from the words that stamped it
     std::span<char* const> files;
     const char* manifest = nullptr; // the images it lists, each with its own words
