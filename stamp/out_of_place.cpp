@@ -26,9 +26,21 @@ crc_buffer work_buffer;
 constexpr std::uint64_t writeback_every = 8u << 20;
 
 copy_result failed(copy_error error, io_status cause = {}, std::uint64_t first = {},
-                   std::uint64_t second = {})
+                   std::uint64_t second = {}, std::uint64_t third = {})
 {
-    return {error, cause, {first, second}, 0, 0, {}};
+    return {error, cause, {first, second, third}, 0, 0, {}};
+}
+
+// An input of `length` bytes (or more, from standard input), longer than the image of the size
+// asked for (none: of any size) holds before its header: with the smallest size that holds it,
+// where there is one.
+copy_result input_too_long(std::uint64_t length, std::uint64_t room, std::uint32_t unit,
+                           bool size_asked)
+{
+    const std::optional<std::uint32_t> holds = smallest_image_size(length, unit);
+    if (!size_asked || !holds)
+        return failed(copy_error::too_long_for_any, {}, length);
+    return failed(copy_error::too_long, {}, length, room, *holds);
 }
 
 // Shown on standard error once the run has lasted a second, a tenth of a second apart at most.
@@ -213,11 +225,12 @@ copy_result stamp_out_of_place(const copy_request& request, copy_streams& stream
     // Refused before anything is made, where the input's length is known.
     const std::uint32_t unit = size_unit_of(request.kind);
     std::optional<std::uint32_t> size = request.image_size;
+    const bool size_asked = size.has_value();
     if (regular && !size && !(size = smallest_image_size(before.length, unit)))
-        return failed(copy_error::too_long_for_any, {}, before.length);
+        return input_too_long(before.length, 0, unit, size_asked);
     const std::uint64_t room = layout_of(size ? *size : largest_image_size(unit)).room();
     if (regular && before.length > room)
-        return failed(copy_error::too_long, {}, before.length, room);
+        return input_too_long(before.length, room, unit, size_asked);
 
     // Only a regular file, or a symbolic link, is replaced: never a device, a FIFO or a folder.
     file_kind output_kind{};
@@ -241,9 +254,10 @@ copy_result stamp_out_of_place(const copy_request& request, copy_streams& stream
     digest_beside digest(request.digest, out.file, size);
     if (const copy_result f = copy_input(request, input, out, room, progress, digest, length, reg);
         f.error != copy_error::none)
-        return f.error == copy_error::too_long && !size
-                   ? failed(copy_error::too_long_for_any, {}, f.values[0])
-                   : f;
+        // A file found short enough that then reads longer grew while it was read.
+        return f.error != copy_error::too_long ? f
+               : regular                       ? failed(copy_error::input_changed)
+                         : input_too_long(f.values[0], room, unit, size_asked);
     const image_layout layout = layout_of(size ? *size : *smallest_image_size(length, unit));
 
     copy_result made;

@@ -30,7 +30,8 @@ enum class copy_error : std::uint8_t {
     stream_unexamined, // a standard stream the system cannot describe may be either
     open_input,        // the input cannot be opened, or is not a file of stored bytes
     read_input,
-    too_long,         // longer than the image holds before its header; values: length, room
+    too_long,         // longer than the image holds before its header; values: length, room, and
+                      // the smallest size that holds it
     too_long_for_any, // longer than the largest image holds before its header; values: length
     input_changed,    // the input moved while it was read
     not_replaceable,  // the output is neither a regular file nor a symbolic link; values: kind
@@ -49,7 +50,7 @@ enum class copy_error : std::uint8_t {
 struct copy_result {
     copy_error error = copy_error::none;
     io_status cause{};
-    std::uint64_t values[2] = {};
+    std::uint64_t values[3] = {};
     // What was made:
     std::uint32_t image_size = 0;
     std::uint32_t crc = 0;

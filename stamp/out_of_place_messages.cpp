@@ -11,8 +11,7 @@ namespace {
 // What a failure says, and whether it is about the input (else the output; a standard stream that
 // is one of them says which).
 struct copy_text {
-    const char* what =
-        nullptr; // a printf format of the failure's two values, or of the kind's words
+    const char* what = nullptr; // a printf format of the failure's values, or of the kind's words
     bool about_input = false;
 };
 
@@ -26,7 +25,9 @@ constexpr auto texts = [] {
     t[at(copy_error::open_input)] = {"cannot open", true};
     t[at(copy_error::read_input)] = {"cannot read", true};
     t[at(copy_error::too_long)] = {
-        "%llu bytes, longer than the %llu an image of that size holds before its header", true};
+        "%llu bytes, longer than the %llu an image of that size holds before its header; -s %llu "
+        "holds it",
+        true};
     t[at(copy_error::too_long_for_any)] = {
         "%llu bytes or more, longer than the largest image holds before its header", true};
     t[at(copy_error::input_changed)] = {"changed while it was read", true};
@@ -63,7 +64,8 @@ void report_out_of_place_failure(const copy_streams& streams, const copy_request
     else
         std::snprintf(what, sizeof what, text.what,
                       static_cast<unsigned long long>(failure.values[0]),
-                      static_cast<unsigned long long>(failure.values[1]));
+                      static_cast<unsigned long long>(failure.values[1]),
+                      static_cast<unsigned long long>(failure.values[2] / 1024));
     const bool about_input =
         failure.error == copy_error::standard_stream ? failure.values[0] != 0 : text.about_input;
     char file[4 * 4096 + 1];
