@@ -83,8 +83,11 @@ public:
     // exclusively, never over an existing file, with the mode a new file gets there, open for
     // reading and writing, and held against remove_stale_beside for as long as it is open (a
     // lock on POSIX, the sharing mode on Windows). Its name goes into `name`, which must hold the
-    // target's folder and longest_file_name + 1 bytes more.
-    [[nodiscard]] io_status create_beside(const char* target, std::span<char> name) noexcept;
+    // target's folder and longest_file_name + 1 bytes more. `made` says whether a file of this
+    // call's stands under `name`, also where the call failed after making it: the caller removes
+    // it.
+    [[nodiscard]] io_status create_beside(const char* target, std::span<char> name,
+                                          bool& made) noexcept;
     // This file, made by create_beside under `own_name`, renamed over `to` at once: `to` is the old
     // file or the new one, never anything between. On POSIX the file stays open and held through
     // the rename, and close() ends it; Windows renames only a closed file, so it is closed first.
@@ -160,9 +163,10 @@ enum class file_kind : std::uint8_t {
 [[nodiscard]] std::string_view describe(file_kind kind) noexcept;
 
 // Removes the new files that runs killed before their end left beside `target`: every file of
-// the new files' names for it that no live run holds. Such a file another run still holds, or
-// one this process may not open, stays. Says the first that could not be removed, its name in
-// `name` (which holds as much as create_beside's), and goes on with the others.
+// the new files' names for it that no live run holds and that is the running user's own (on POSIX;
+// Windows keeps a live run's file from deletion). Such a file another run still holds, another
+// user's, or one this process may not open, stays. Says the first that could not be removed, its
+// name in `name` (which holds as much as create_beside's), and goes on with the others.
 [[nodiscard]] io_status remove_stale_beside(const char* target, std::span<char> name) noexcept;
 // Returns once the folder that holds `name` has its entries on storage (a rename in it, say);
 // where the platform has no such flush (Windows, whose rename writes through), at once.

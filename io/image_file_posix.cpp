@@ -109,8 +109,9 @@ io_status image_file::open_standard_input() noexcept
     return {};
 }
 
-io_status image_file::create_beside(const char* target, std::span<char> name) noexcept
+io_status image_file::create_beside(const char* target, std::span<char> name, bool& made) noexcept
 {
+    made = false;
     const new_files_beside beside(target);
     const std::size_t slash = beside.folder_length;
     for (unsigned n = 0; n < 100; ++n) {
@@ -126,24 +127,33 @@ io_status image_file::create_beside(const char* target, std::span<char> name) no
         if (fd < 0)
             return failed(errno);
         // Held from here on. Before the lock, a run clearing what killed runs left may have taken
-        // the file for one of theirs: it then holds the lock, or has removed the name.
-        const bool held =
-            ::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno == ENOLCK || errno == EOPNOTSUPP;
-        const int error = errno;
-        struct stat opened {
-        }, named{};
-        if (held && (::fstat(fd, &opened) != 0 || ::stat(name.data(), &named) != 0 ||
-                     identity_from(opened) != identity_from(named))) {
+        // the file for one of theirs: it then holds the lock and removes the file, or has removed
+        // the name already; either way the next name is tried. Any other failure leaves the file
+        // this call made, which the caller removes.
+        const auto fails = [&](int error) {
+            ::close(fd);
+            made = true;
+            return failed(error);
+        };
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno != ENOLCK && errno != EOPNOTSUPP) {
+            if (errno != EWOULDBLOCK)
+                return fails(errno);
             ::close(fd);
             continue;
         }
-        if (!held) {
+        struct stat opened {
+        }, named{};
+        if (::fstat(fd, &opened) != 0)
+            return fails(errno);
+        const bool named_now = ::stat(name.data(), &named) == 0;
+        if (!named_now && errno != ENOENT)
+            return fails(errno);
+        if (!named_now || identity_from(opened) != identity_from(named)) {
             ::close(fd);
-            if (error == EWOULDBLOCK)
-                continue;
-            return failed(error);
+            continue;
         }
         handle_ = fd;
+        made = true;
         return {};
     }
     return failed(EEXIST);
@@ -371,7 +381,8 @@ io_status remove_stale_beside(const char* target, std::span<char> name) noexcept
         struct stat held {
         }, named{};
         const bool stale = ::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) &&
-                           ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(candidate, &named) == 0 &&
+                           held.st_uid == ::geteuid() && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+                           ::lstat(candidate, &named) == 0 &&
                            identity_from(held) == identity_from(named);
         if (stale && ::unlink(candidate) != 0 && first.ok()) {
             first = failed(errno);

@@ -120,8 +120,9 @@ io_status image_file::open_standard_input() noexcept
     return {};
 }
 
-io_status image_file::create_beside(const char* target, std::span<char> name) noexcept
+io_status image_file::create_beside(const char* target, std::span<char> name, bool& made) noexcept
 {
+    made = false;
     const new_files_beside beside(target);
     const std::size_t slash = beside.folder_length;
     for (unsigned n = 0; n < 100; ++n) {
@@ -139,6 +140,7 @@ io_status image_file::create_beside(const char* target, std::span<char> name) no
                                         nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             handle_ = reinterpret_cast<std::intptr_t>(file);
+            made = true;
             return {};
         }
         if (const DWORD error = GetLastError(); error != ERROR_FILE_EXISTS)

@@ -2,6 +2,7 @@
 
 #include "io/path_names.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -20,14 +21,30 @@ std::uint32_t name_hash(std::string_view text) noexcept
     return hash;
 }
 
-bool digits_then(std::string_view& text, char end) noexcept
+// A number as a run writes one: decimal digits, no leading zero, at most `most` digits; then `end`
+// ('\0': the end of the text).
+bool number_then(std::string_view& text, std::size_t most, char end) noexcept
 {
     std::size_t n = 0;
     while (n < text.size() && text[n] >= '0' && text[n] <= '9')
         ++n;
-    if (n == 0 || (end != '\0' ? n >= text.size() || text[n] != end : n != text.size()))
+    if (n == 0 || n > most || (n > 1 && text[0] == '0'))
+        return false;
+    if (end != '\0' ? n >= text.size() || text[n] != end : n != text.size())
         return false;
     text.remove_prefix(end != '\0' ? n + 1 : n);
+    return true;
+}
+
+// What the shortened form ends in: "~" and eight lower-case hexadecimal digits.
+constexpr std::size_t hash_suffix = 9;
+bool ends_like_a_hash(std::string_view base) noexcept
+{
+    if (base.size() < hash_suffix || base[base.size() - hash_suffix] != '~')
+        return false;
+    for (const char c : base.substr(base.size() - hash_suffix + 1))
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
+            return false;
     return true;
 }
 
@@ -36,15 +53,17 @@ bool digits_then(std::string_view& text, char end) noexcept
 std::size_t new_file_stem(std::string_view base,
                           std::span<char, longest_file_name + 1> stem) noexcept
 {
-    // ".", the stem, "." and the suffix.
+    // ".", the stem, "." and the suffix. A name that itself ends like a shortened one is shortened
+    // too, so that no name's stem is another's.
     constexpr std::size_t room = longest_file_name - 2 - new_file_suffix_most;
-    if (base.size() <= room) {
+    if (base.size() <= room && !ends_like_a_hash(base)) {
         const int n = std::snprintf(stem.data(), stem.size(), ".%.*s.",
                                     static_cast<int>(base.size()), base.data());
         return static_cast<std::size_t>(n);
     }
-    std::size_t kept = room - 9; // "~" and eight digits
-    while (kept > 0 && (static_cast<unsigned char>(base[kept]) & 0xC0u) == 0x80u)
+    std::size_t kept = std::min(base.size(), room - hash_suffix);
+    while (kept > 0 && kept < base.size() &&
+           (static_cast<unsigned char>(base[kept]) & 0xC0u) == 0x80u)
         --kept; // never half a character
     const int n = std::snprintf(stem.data(), stem.size(), ".%.*s~%08x.", static_cast<int>(kept),
                                 base.data(), static_cast<unsigned>(name_hash(base)));
@@ -56,7 +75,9 @@ bool is_new_file_name(std::string_view entry, std::string_view stem) noexcept
     if (!entry.starts_with(stem))
         return false;
     entry.remove_prefix(stem.size());
-    return digits_then(entry, '.') && digits_then(entry, '\0');
+    // ".PID.N": a process id (of 32 bits) and a try's number under 100, as create_beside makes
+    // them.
+    return number_then(entry, 10, '.') && number_then(entry, 2, '\0');
 }
 
 new_files_beside::new_files_beside(const char* target) noexcept

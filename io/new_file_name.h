@@ -8,10 +8,11 @@
 namespace corvane {
 
 // The names of the new files corvane-stamp makes beside a target before renaming one over it:
-// ".STEM.PID.N" in the target's folder. STEM is the target's own name where the whole fits the
-// longest name a file system takes (255 bytes), else its first bytes (whole UTF-8 characters),
-// "~" and eight hexadecimal digits of a hash of the whole, so that every name the target may
-// have gives a new file's name that fits too.
+// ".STEM.PID.N" in the target's folder, PID and N decimal, with no leading zero. STEM is the
+// target's own name where the whole fits the longest name a file system takes (255 bytes), else
+// its first bytes (whole UTF-8 characters), "~" and eight hexadecimal digits of a hash of the
+// whole, so that every name the target may have gives a new file's name that fits too; a name that
+// ends like that itself is shortened likewise, so that it never gives another name's stem.
 inline constexpr std::size_t longest_file_name = 255;
 // The most a process id and a try's number add: ".4294967295.99".
 inline constexpr std::size_t new_file_suffix_most = 14;
@@ -32,7 +33,8 @@ struct new_files_beside {
     [[nodiscard]] std::string_view stem_text() const noexcept { return {stem.data(), stem_length}; }
 };
 
-// Whether a folder's entry is a new file of that stem: the stem, digits, a dot, digits.
+// Whether a folder's entry is a new file of that stem, as a run names one: the stem, a process id,
+// a dot, a try's number under 100.
 [[nodiscard]] bool is_new_file_name(std::string_view entry, std::string_view stem) noexcept;
 
 } // namespace corvane

@@ -245,9 +245,9 @@ copy_result stamp_out_of_place(const copy_request& request, copy_streams& stream
     out.warnings = streams.streams.err_or_out();
     if (const io_status s = remove_stale_beside(request.output, out.named.name); !s.ok())
         warn_not_removed(out.warnings, out.name, "cannot remove the new file of a killed run", s);
-    if (const io_status s = out.file.create_beside(request.output, out.named.name); !s.ok())
+    if (const io_status s = out.file.create_beside(request.output, out.named.name, out.made);
+        !s.ok())
         return failed(copy_error::create, s);
-    out.made = true;
     std::uint64_t length = 0;
     std::uint32_t reg = crc_initial;
     image_header header{};

@@ -93,6 +93,8 @@ def differs(file, words):
     layout = [w for w in words if w not in ('ro', '+a', 'shared', 'unsearchable')]
     if words[0] == 'gone':
         return f'{file} is still there' if os.path.lexists(file) else None
+    if not os.path.lexists(file):
+        return f'{file} is gone'
     if kind_of(file) or words[0] in ('dir', 'fifo', 'chardev') or words[0].startswith('link:'):
         return None if kind_of(file) == words[0] else f'{file} is {kind_of(file) or "a file"}, not {words[0]}'
     with open(file, 'rb') as found:

@@ -78,24 +78,33 @@ TEST(NewFileName, StemsAndNames)
         // clang-format off
         {"out.bin", "out.bin"}, {std::string(239, 'n'), std::string(239, 'n')}, {std::string(240, 'n'), std::string(230, 'n')},
         {long_e, long_e.substr(0, 229)}, {std::string(300, '\x80'), ""},
+        {"fw~0badf00d", "fw~0badf00d"}, {"fw~0badf00", "fw~0badf00"}, {"fw~0BADF00D", "fw~0BADF00D"},
         // clang-format on
     };
     for (const auto& c : stems) {
         std::array<char, longest_file_name + 1> stem{};
         const std::string made(stem.data(), new_file_stem(c.base, stem));
-        const bool whole = c.kept == c.base;
+        const bool whole = c.kept == c.base && !c.base.ends_with("~0badf00d");
         EXPECT_EQ(made.substr(0, made.size() - (whole ? 0 : 9)),
                   "." + c.kept + (whole ? "." : "~"));
         EXPECT_LE(made.size() + new_file_suffix_most, longest_file_name);
     }
     // clang-format off
-    for (const auto& [entry, is] : {std::pair{".o.b.12.0", true}, {".o.b.12.", false}, {".o.b..0", false},
-                                    {".o.b.1x.0", false}, {".o.b.12.0x", false}, {"o.b.12.0", false}})
+    for (const auto& [entry, is] : {std::pair{".o.b.12.0", true}, {".o.b.4294967295.99", true}, {".o.b.12.", false},
+                                    {".o.b..0", false}, {".o.b.1x.0", false}, {".o.b.12.0x", false}, {"o.b.12.0", false},
+                                    {".o.b.01.0", false}, {".o.b.1.02", false}, {".o.b.1.100", false},
+                                    {".o.b.12345678901.0", false}})
         EXPECT_EQ(is_new_file_name(entry, ".o.b."), is) << entry;
     // clang-format on
     std::array<char, longest_file_name + 1> one{}, other{}; // long names alike but at their end
     EXPECT_NE(std::string_view(one.data(), new_file_stem(std::string(300, 'n') + "1", one)),
               std::string_view(other.data(), new_file_stem(std::string(300, 'n') + "2", other)));
+    // A name that ends as a long name's stem does gives a stem of its own.
+    std::array<char, longest_file_name + 1> long_one{}, like_it{};
+    const std::string_view stem(long_one.data(), new_file_stem(std::string(300, 'n'), long_one));
+    const std::string alike(stem.substr(1, stem.size() - 2));
+    EXPECT_EQ(alike.size(), 239u);
+    EXPECT_NE(std::string_view(like_it.data(), new_file_stem(alike, like_it)), stem);
     EXPECT_EQ(base_name_at("a/b/c.bin"), 4u);
     EXPECT_EQ(base_name_at("c.bin"), 0u);
 }
