@@ -1,7 +1,7 @@
 # Reads the image rules of image/image_rules.txt (the kinds, their type codes, files and size
 # units, the accepted device ids, the header's distance from the end and the version's form)
 # and writes them out for whatever uses them, so that each is written once:
-#   generated/image/rule_values.h              the tools' code (image/image_kinds.h, image_rules.h)
+#   generated/image/rule_values.h              the tools' code (image/image_kinds.h, device_ids.h)
 #   CorvaneRules.cmake                         the CMake package
 #   share/corvane/corvane.mk                   Make
 #   share/bash-completion/completions/TOOL     bash

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "image/arg_values.h"
+#include "image/device_ids.h"
 #include "image/image_header.h"
 #include "image/image_layout.h"
-#include "image/image_rules.h"
 #include "tools/corvane/command_line.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

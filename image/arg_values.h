@@ -12,7 +12,7 @@ namespace corvane {
 // shared by corvane and corvane-verify so that both read a word alike. Each is
 // a pure function of its text and prints nothing; the tools own the messages
 // and the order in which the rules are checked, and the rules themselves
-// belong to the image format (image/image_rules.h).
+// belong to the image format (image/device_ids.h).
 
 // Decimal text as the C library's atoi reads it: leading white space, an
 // optional sign, digits up to the first non-digit, 0 without digits. Digits

@@ -34,7 +34,7 @@ inline constexpr auto image_type_table = [] {
 // The kind a header's type code names, or null.
 [[nodiscard]] const image_kind* kind_of_type_code(std::uint8_t type_code) noexcept;
 
-// The kinds' words as -t takes them: "hbainfo, bios, firmware, uboot, hba, desc".
+// The kinds' words as -t takes them, in the rules' order, apart by ", ".
 [[nodiscard]] std::string kind_words();
 
 } // namespace corvane

@@ -5,8 +5,8 @@
 #include <type_traits>
 
 #include "image/arg_values.h"
+#include "image/device_ids.h"
 #include "image/image_layout.h"
-#include "image/image_rules.h"
 #include "image/rule_values.h"
 #include "image/version_text.h"
 

@@ -36,9 +36,10 @@ struct strict_values {
 
 // Reads the word of -t, -s, -v or (any other option) -i by the functions above into `values`, the
 // size in the unit of `values.kind` (the default unit where no kind was read before it). The
-// rule the word breaks comes back, as a refusal states it after the word ("not a kind (hbainfo,
-// bios, ...)"), or nothing where it is taken. Every reader of these words (corvane-stamp's options,
-// corvane-verify's manifest) holds them to this one.
+// rule the word breaks comes back, as a refusal states it after the word ("not a kind (...)"),
+// with what corvane, which reads its words as it always has, stamps for it where it stamps
+// anything ("; corvane stamps 0x8640 for it"); or nothing where it is taken. Every reader of these
+// words (both tools' command lines, corvane-verify's manifest) holds them to this one.
 [[nodiscard]] std::string read_strict_word(char option, std::string_view word,
                                            strict_values& values);
 // The long name a refusal gives the option: "--kind", "--size", "--image-version", "--device-id".

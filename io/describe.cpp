@@ -31,26 +31,26 @@ std::string_view describe(const io_status& status, std::span<char> buffer) noexc
     return "";
 }
 
-std::string_view describe(file_kind kind) noexcept
+std::string_view describe(file_type kind) noexcept
 {
     switch (kind) {
-    case file_kind::none:
+    case file_type::none:
         return "nothing";
-    case file_kind::regular:
+    case file_type::regular:
         return "a regular file";
-    case file_kind::link:
+    case file_type::link:
         return "a symbolic link";
-    case file_kind::folder:
+    case file_type::folder:
         return "a folder";
-    case file_kind::fifo:
+    case file_type::fifo:
         return "a FIFO";
-    case file_kind::socket:
+    case file_type::socket:
         return "a socket";
-    case file_kind::character_device:
+    case file_type::character_device:
         return "a character device";
-    case file_kind::block_device:
+    case file_type::block_device:
         return "a block device";
-    case file_kind::other:
+    case file_type::other:
         break;
     }
     return "not a regular file";

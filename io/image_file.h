@@ -147,7 +147,7 @@ private:
 [[nodiscard]] io_status remove_file(const char* name) noexcept;
 
 // What stands under a name, the name itself where it is a symbolic link.
-enum class file_kind : std::uint8_t {
+enum class file_type : std::uint8_t {
     none, // nothing, or nothing any process can reach through the name
     regular,
     link,
@@ -158,9 +158,9 @@ enum class file_kind : std::uint8_t {
     block_device,
     other,
 };
-[[nodiscard]] io_status kind_of(const char* name, file_kind& kind) noexcept;
+[[nodiscard]] io_status file_type_of(const char* name, file_type& type) noexcept;
 // "a FIFO", "a character device" and the like.
-[[nodiscard]] std::string_view describe(file_kind kind) noexcept;
+[[nodiscard]] std::string_view describe(file_type kind) noexcept;
 
 // Removes the new files that runs killed before their end left beside `target`: every file of
 // the new files' names for it that no live run holds and that is the running user's own (on POSIX;

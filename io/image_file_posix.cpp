@@ -337,23 +337,23 @@ io_status remove_file(const char* name) noexcept
     return ::unlink(name) == 0 ? io_status{} : failed(errno);
 }
 
-io_status kind_of(const char* name, file_kind& kind) noexcept
+io_status file_type_of(const char* name, file_type& type) noexcept
 {
     struct stat status {};
-    kind = file_kind::none;
+    type = file_type::none;
     if (::lstat(name, &status) != 0)
         return errno == ENOENT || errno == ENOTDIR || errno == ELOOP || errno == ENAMETOOLONG
                    ? io_status{}
                    : failed(errno);
-    const mode_t type = status.st_mode & S_IFMT;
-    kind = type == S_IFREG    ? file_kind::regular
-           : type == S_IFLNK  ? file_kind::link
-           : type == S_IFDIR  ? file_kind::folder
-           : type == S_IFIFO  ? file_kind::fifo
-           : type == S_IFSOCK ? file_kind::socket
-           : type == S_IFCHR  ? file_kind::character_device
-           : type == S_IFBLK  ? file_kind::block_device
-                              : file_kind::other;
+    const mode_t mode = status.st_mode & S_IFMT;
+    type = mode == S_IFREG    ? file_type::regular
+           : mode == S_IFLNK  ? file_type::link
+           : mode == S_IFDIR  ? file_type::folder
+           : mode == S_IFIFO  ? file_type::fifo
+           : mode == S_IFSOCK ? file_type::socket
+           : mode == S_IFCHR  ? file_type::character_device
+           : mode == S_IFBLK  ? file_type::block_device
+                              : file_type::other;
     return {};
 }
 

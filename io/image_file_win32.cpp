@@ -274,9 +274,9 @@ io_status remove_file(const char* name) noexcept
     return DeleteFileW(wide) ? io_status{} : failed(GetLastError());
 }
 
-io_status kind_of(const char* name, file_kind& kind) noexcept
+io_status file_type_of(const char* name, file_type& type) noexcept
 {
-    kind = file_kind::none;
+    type = file_type::none;
     wchar_t wide[32768];
     if (!widen(name, wide))
         return failed(GetLastError());
@@ -287,20 +287,20 @@ io_status kind_of(const char* name, file_kind& kind) noexcept
         const DWORD error = GetLastError();
         return names_no_file(error) ? io_status{} : failed(error);
     }
-    const DWORD type = GetFileType(file);
+    const DWORD handle_type = GetFileType(file);
     FILE_BASIC_INFO basic{};
-    const bool described = type != FILE_TYPE_DISK ||
+    const bool described = handle_type != FILE_TYPE_DISK ||
                            GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic);
     const DWORD error = GetLastError();
     CloseHandle(file);
     if (!described)
         return failed(error);
-    kind = type == FILE_TYPE_CHAR   ? file_kind::character_device
-           : type == FILE_TYPE_PIPE ? file_kind::fifo
-           : type != FILE_TYPE_DISK ? file_kind::other
-           : (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? file_kind::link
-           : (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0     ? file_kind::folder
-                                                                        : file_kind::regular;
+    type = handle_type == FILE_TYPE_CHAR   ? file_type::character_device
+           : handle_type == FILE_TYPE_PIPE ? file_type::fifo
+           : handle_type != FILE_TYPE_DISK ? file_type::other
+           : (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? file_type::link
+           : (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0     ? file_type::folder
+                                                                        : file_type::regular;
     return {};
 }
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <variant>
 
+#include "image/device_ids.h"
 #include "image/image_kinds.h"
-#include "image/image_rules.h"
 #include "image/version_text.h"
 #include "io/output.h"
 #include "report/header_text.h"

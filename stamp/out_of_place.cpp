@@ -233,12 +233,12 @@ copy_result stamp_out_of_place(const copy_request& request, copy_streams& stream
         return input_too_long(before.length, room, unit, size_asked);
 
     // Only a regular file, or a symbolic link, is replaced: never a device, a FIFO or a folder.
-    file_kind output_kind{};
-    if (const io_status s = kind_of(request.output, output_kind); !s.ok())
+    file_type output_type{};
+    if (const io_status s = file_type_of(request.output, output_type); !s.ok())
         return failed(copy_error::create, s);
-    if (output_kind != file_kind::none && output_kind != file_kind::regular &&
-        output_kind != file_kind::link)
-        return failed(copy_error::not_replaceable, {}, static_cast<std::uint64_t>(output_kind));
+    if (output_type != file_type::none && output_type != file_type::regular &&
+        output_type != file_type::link)
+        return failed(copy_error::not_replaceable, {}, static_cast<std::uint64_t>(output_type));
 
     progress_line progress(request, streams.streams.err);
     new_file out;

@@ -60,7 +60,7 @@ void report_out_of_place_failure(const copy_streams& streams, const copy_request
     char what[160];
     if (failure.error == copy_error::not_replaceable)
         std::snprintf(what, sizeof what, text.what,
-                      describe(static_cast<file_kind>(failure.values[0])).data());
+                      describe(static_cast<file_type>(failure.values[0])).data());
     else
         std::snprintf(what, sizeof what, text.what,
                       static_cast<unsigned long long>(failure.values[0]),

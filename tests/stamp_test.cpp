@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "image/device_ids.h"
 #include "image/image_kinds.h"
 #include "image/image_layout.h"
-#include "image/image_rules.h"
 #include "image/sha256.h"
 #include "image/strict_words.h"
 #include "tests/command_words.h"

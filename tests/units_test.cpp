@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "image/arg_values.h"
+#include "image/device_ids.h"
 #include "image/image_header.h"
 #include "image/image_kinds.h"
-#include "image/image_rules.h"
 #include "image/version_text.h"
 #include "report/verify_text.h"
 #include "tests/command_words.h"

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "image/device_ids.h"
 #include "image/image_kinds.h"
 #include "image/image_layout.h"
-#include "image/image_rules.h"
 
 namespace corvane {
 

@@ -1,9 +1,9 @@
 #include "tools/corvane-stamp/options.h"
 
 #include "image/crc_engine.h"
+#include "image/device_ids.h"
 #include "image/image_kinds.h"
 #include "image/image_layout.h"
-#include "image/image_rules.h"
 #include "image/sha256.h"
 #include "image/strict_words.h"
 #include "io/command_options.h"

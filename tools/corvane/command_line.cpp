@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "image/arg_values.h"
+#include "image/device_ids.h"
 #include "image/image_header.h"
 #include "image/image_layout.h"
-#include "image/image_rules.h"
 #include "io/output.h"
 #include "io/standard_streams.h"
 #include "report/internal_check.h"

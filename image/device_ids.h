@@ -30,7 +30,7 @@ static_assert(device_id_accepted(accepted_device_ids.back()) && !device_id_accep
 static_assert(std::all_of(accepted_device_ids.begin(), accepted_device_ids.end(),
                           device_id_in_family));
 
-// The accepted ids as -i takes them, their hexadecimal digits: "8640, 9470, 9310, 9340, 9356".
+// The accepted ids as -i takes them, their hexadecimal digits, in the rules' order, apart by ", ".
 [[nodiscard]] std::string device_id_words();
 
 } // namespace corvane

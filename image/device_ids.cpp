@@ -1,4 +1,4 @@
-#include "image/image_rules.h"
+#include "image/device_ids.h"
 
 #include <cstdio>
 
