@@ -21,73 +21,98 @@ void copy_out(const pass_copy& copy, std::uint64_t done, std::span<const std::ui
     }
 }
 
-// One pass over a mapping, as read_mapped runs it. A writer may change the mapped bytes while they
-// are read, so the bytes copied out are taken first, and the checksum takes them from the copy:
-// the copy and the word are of the same bytes, as they are when both come out of one read.
-struct mapped_pass {
+// One pass as it goes: the register over what it has taken.
+struct pass_state {
+    const image_layout& layout;
+    crc_pass_result& result;
+    std::uint32_t reg = crc_initial;
+
+    // Takes `bytes`, which stand at `at` in the image. A writer may change mapped bytes while they
+    // are read, so the bytes copied out are taken first, and the checksum takes them from the
+    // copy: the copy and the word are of the same bytes, as they are when both come out of one
+    // read. The uncovered tail is read like the rest but not fed.
+    void take(std::uint64_t at, std::span<const std::uint8_t> bytes) noexcept
+    {
+        const pass_copy& copy = result.copy;
+        copy_out(copy, at, bytes);
+        const std::uint64_t fed = std::clamp(layout.covered, at, at + bytes.size());
+        const std::uint64_t from = std::clamp(copy.at, at, fed);
+        const std::uint64_t to = std::clamp(copy.at + copy.into.size(), from, fed);
+        if (from > at)
+            reg = crc_accumulate(reg, bytes.first(from - at));
+        if (to > from)
+            reg = crc_accumulate(reg, copy.into.subspan(from - copy.at, to - from));
+        if (fed > to)
+            reg = crc_accumulate(reg, bytes.subspan(to - at, fed - to));
+        if (result.digest != nullptr)
+            result.digest->feed(bytes);
+    }
+};
+
+// A mapped window taken, as read_mapped runs it.
+struct mapped_window {
+    pass_state* pass;
+    std::uint64_t at;
     std::span<const std::uint8_t> bytes;
-    std::uint64_t covered; // the bytes the checksum covers, from the image's layout
-    crc_pass_result* result;
 
     static void run(void* context)
     {
-        const auto& pass = *static_cast<const mapped_pass*>(context);
-        const pass_copy& copy = pass.result->copy;
-        const std::uint64_t covered = pass.covered;
-        const std::uint64_t from = std::min(copy.at, covered);
-        const std::uint64_t to = std::max(from, std::min(copy.at + copy.into.size(), covered));
-        copy_out(copy, 0, pass.bytes);
-        std::uint32_t reg = crc_accumulate(crc_initial, pass.bytes.first(from));
-        reg = crc_accumulate(reg, copy.into.first(to - from));
-        reg = crc_accumulate(reg, pass.bytes.subspan(to, covered - to));
-        pass.result->word = checksum_word(reg);
-        if (pass.result->digest != nullptr)
-            pass.result->digest->feed(pass.bytes);
+        const auto& window = *static_cast<const mapped_window*>(context);
+        window.pass->take(window.at, window.bytes);
     }
 };
+
+// The bytes a pass maps at a time: the process's resident memory stays this much whatever the
+// image's size, and a window is large enough that mapping it costs little beside reading it.
+constexpr std::uint64_t map_window = 8u << 20;
+
+io_status run_pass(const image_file& file, const image_layout& layout, crc_buffer& buffer,
+                   crc_pass_result& result, bool mapped) noexcept
+{
+    pass_state pass{layout, result};
+    mapped_bytes view;
+    for (std::uint64_t at = 0; at < layout.size;) {
+        if (mapped) {
+            const std::uint64_t n = std::min(layout.size - at, map_window);
+            if (file.map(at, n, view).ok()) {
+                mapped_window window{&pass, at, view.bytes()};
+                if (!read_mapped(mapped_window::run, &window))
+                    return {io_error::ended, 0};
+                at += n;
+                continue;
+            }
+            mapped = false; // where the file cannot be mapped, it is read
+        }
+        const auto n =
+            static_cast<std::size_t>(std::min<std::uint64_t>(layout.size - at, buffer.size()));
+        if (const io_status read = file.read_at(at, std::span(buffer.data(), n)); !read.ok())
+            return read;
+        pass.take(at, std::span(buffer.data(), n));
+        at += n;
+    }
+    result.word = checksum_word(pass.reg);
+    return {};
+}
 
 } // namespace
 
 io_status image_crc_passes(const image_file& file, const image_layout& layout, crc_buffer& buffer,
                            std::span<crc_pass_result> passes) noexcept
 {
-    mapped_bytes view;
-    if (layout.size <= buffer.size() || !file.map(layout.size, view).ok()) {
-        for (crc_pass_result& pass : passes)
-            if (const io_status s =
-                    image_crc_pass(file, layout, buffer, pass.word, pass.copy, pass.digest);
-                !s.ok())
-                return s;
-        return {};
-    }
-    for (crc_pass_result& pass : passes) {
-        mapped_pass run{view.bytes(), layout.covered, &pass};
-        if (!read_mapped(mapped_pass::run, &run))
-            return {io_error::ended, 0};
-    }
+    for (crc_pass_result& pass : passes)
+        if (const io_status s = run_pass(file, layout, buffer, pass, layout.size > buffer.size());
+            !s.ok())
+            return s;
     return {};
 }
 
 io_status image_crc_pass(const image_file& file, const image_layout& layout, crc_buffer& buffer,
                          std::uint32_t& word, pass_copy copy, sha256* digest) noexcept
 {
-    std::uint32_t reg = crc_initial;
-    for (std::uint64_t done = 0; done < layout.size;) {
-        const auto n =
-            static_cast<std::size_t>(std::min<std::uint64_t>(layout.size - done, buffer.size()));
-        if (const io_status read = file.read_at(done, std::span(buffer.data(), n)); !read.ok())
-            return read;
-        copy_out(copy, done, std::span(buffer.data(), n));
-        // The uncovered tail is read like the rest but not fed.
-        const auto feed = static_cast<std::size_t>(
-            std::min<std::uint64_t>(n, layout.covered - std::min(layout.covered, done)));
-        reg = crc_accumulate(reg, std::span(buffer.data(), feed));
-        if (digest != nullptr)
-            digest->feed(std::span(buffer.data(), n));
-        done += n;
-    }
-    word = checksum_word(reg);
-    return {};
+    crc_pass_result result{0, copy, digest};
+    const io_status s = run_pass(file, layout, buffer, result, false);
+    word = result.word;
+    return s;
 }
 
 } // namespace corvane

@@ -43,10 +43,10 @@ struct crc_pass_result {
 };
 
 // `passes.size()` passes of image_crc_pass over the same file, one after the other, each over
-// every byte again. A file larger than the buffer is mapped once where the platform maps files,
-// and each pass reads the mapping, with no copy: one engine call a pass. A file that shrinks
-// under a pass fails it (`ended`), through a mapping too. Elsewhere, or where the file cannot be
-// mapped, each pass reads into the buffer.
+// every byte again. A file larger than the buffer is mapped, where the platform maps files, a
+// window of 8 MiB at a time, which each pass reads with no copy; resident memory stays that much
+// whatever the file's size. A file that shrinks under a pass fails it (`ended`), through a
+// mapping too. Elsewhere, or where the file cannot be mapped, each pass reads into the buffer.
 [[nodiscard]] io_status image_crc_passes(const image_file& file, const image_layout& layout,
                                          crc_buffer& buffer,
                                          std::span<crc_pass_result> passes) noexcept;

@@ -113,11 +113,13 @@ public:
     [[nodiscard]] io_status sync() noexcept;
     // Nothing for a file that is not open.
     [[nodiscard]] io_status close() noexcept;
-    // The first `length` bytes mapped for reading, into `view`, where the platform maps files
-    // (POSIX); else, or where this file cannot be mapped, an error and nothing mapped. Read only
-    // through read_mapped: a file that shrinks under a mapping makes a plain access end the
-    // process.
-    [[nodiscard]] io_status map(std::uint64_t length, mapped_bytes& view) const noexcept;
+    // `length` bytes from the offset mapped for reading, into `view` (in place of what it held),
+    // where the platform maps files (POSIX); else, or where this file cannot be mapped, an error
+    // and nothing mapped. Read only through read_mapped: a file that shrinks under a mapping makes
+    // a plain access end the process. What is mapped counts as the process's resident memory once
+    // it is read: map a window at a time.
+    [[nodiscard]] io_status map(std::uint64_t offset, std::uint64_t length,
+                                mapped_bytes& view) const noexcept;
 
 private:
     std::intptr_t handle_ = -1; // the platform's descriptor or handle
@@ -131,12 +133,14 @@ public:
     mapped_bytes& operator=(const mapped_bytes&) = delete;
     ~mapped_bytes();
 
-    [[nodiscard]] std::span<const std::uint8_t> bytes() const noexcept { return {at_, length_}; }
+    [[nodiscard]] std::span<const std::uint8_t> bytes() const noexcept { return bytes_; }
 
 private:
     friend class image_file;
-    const std::uint8_t* at_ = nullptr;
-    std::size_t length_ = 0;
+    void unmap() noexcept;
+    std::span<const std::uint8_t> bytes_;
+    void* mapping_ = nullptr; // from the page the bytes start in
+    std::size_t mapped_ = 0;
 };
 
 // Runs `read(context)`, which reads a mapping and may do nothing but read it: false where that

@@ -251,12 +251,14 @@ io_status image_file::close() noexcept
     return CloseHandle(file) ? io_status{} : failed(GetLastError());
 }
 
-io_status image_file::map(std::uint64_t, mapped_bytes&) const noexcept
+io_status image_file::map(std::uint64_t, std::uint64_t, mapped_bytes&) const noexcept
 {
     // A fault in a mapped view needs structured exception handling to survive, which this build
     // does not use: passes read into their buffer instead.
     return failed(ERROR_NOT_SUPPORTED);
 }
+
+void mapped_bytes::unmap() noexcept {}
 
 mapped_bytes::~mapped_bytes() = default;
 

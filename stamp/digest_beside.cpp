@@ -11,28 +11,12 @@ namespace {
 
 crc_buffer digest_buffer;
 
-// The bytes of a mapping fed to the digest, as read_mapped runs it.
-struct mapped_feed {
-    sha256* digest;
-    std::span<const std::uint8_t> bytes;
-
-    static void run(void* context)
-    {
-        const auto& feed = *static_cast<const mapped_feed*>(context);
-        feed.digest->feed(feed.bytes);
-    }
-};
-
 } // namespace
 
-digest_beside::digest_beside(bool wanted, const image_file& file, std::optional<std::uint32_t> size)
-    : file_(file)
+digest_beside::digest_beside(bool wanted, const image_file& file) : file_(file)
 {
-    if (!wanted)
-        return;
-    if (size)
-        static_cast<void>(file_.map(*size, mapped_)); // where it cannot be mapped, it is read
-    thread_ = std::thread([this] { run(); });
+    if (wanted)
+        thread_ = std::thread([this] { run(); });
 }
 
 digest_beside::~digest_beside()
@@ -58,11 +42,6 @@ void digest_beside::written(std::uint64_t end) noexcept
 
 io_status digest_beside::feed(sha256& digest, std::uint64_t from, std::uint64_t to) noexcept
 {
-    if (!mapped_.bytes().empty() && to <= mapped_.bytes().size()) {
-        mapped_feed run{&digest, mapped_.bytes().subspan(from, to - from)};
-        // A new file that another process cut short under the mapping.
-        return read_mapped(mapped_feed::run, &run) ? io_status{} : io_status{io_error::ended, 0};
-    }
     for (std::uint64_t at = from; at < to;) {
         const auto n =
             static_cast<std::size_t>(std::min<std::uint64_t>(to - at, digest_buffer.size()));

@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
-#include <optional>
 #include <thread>
 
 #include "image/sha256.h"
@@ -16,13 +15,13 @@ namespace corvane {
 // The SHA-256 of the new file, computed beside the stamping on a thread of its own, so that on a
 // machine with a second core it costs the run little more than the stamping itself: the thread
 // reads the new file back as far as the sequence says it is written, and hashes it, lagging as far
-// as it must. Where the image's size is known from the start, and the platform maps files, it
-// hashes a mapping of the new file, with no copy; else it reads through a buffer of static storage
-// (one at a time). Where no digest is wanted, nothing runs beside. Never copied, as its thread is
-// not.
+// as it must, through a buffer of static storage (one at a time), so that no more of the file is
+// resident than the buffer. (A mapping of the new file, which a second thread faults in beside the
+// writing one, measured slower.) Where no digest is wanted, nothing runs beside. Never copied, as
+// its thread is not.
 class digest_beside {
 public:
-    digest_beside(bool wanted, const image_file& file, std::optional<std::uint32_t> size);
+    digest_beside(bool wanted, const image_file& file);
     ~digest_beside();
 
     // The file's first `end` bytes are written.
@@ -38,7 +37,6 @@ private:
     [[nodiscard]] io_status feed(sha256& digest, std::uint64_t from, std::uint64_t to) noexcept;
 
     const image_file& file_;
-    mapped_bytes mapped_;
     std::mutex lock_;
     std::condition_variable changed_;
     std::uint64_t written_ = 0;

@@ -251,7 +251,7 @@ copy_result stamp_out_of_place(const copy_request& request, copy_streams& stream
     std::uint64_t length = 0;
     std::uint32_t reg = crc_initial;
     image_header header{};
-    digest_beside digest(request.digest, out.file, size);
+    digest_beside digest(request.digest, out.file);
     if (const copy_result f = copy_input(request, input, out, room, progress, digest, length, reg);
         f.error != copy_error::none)
         // A file found short enough that then reads longer grew while it was read.
