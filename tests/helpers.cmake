@@ -37,7 +37,8 @@ endfunction()
 
 # The product of examples/product: a POST_BUILD objcopy with no BYPRODUCTS, TARGET, $<CONFIG>,
 # under GENERATOR; built, checked, built again with nothing to do, relinked and stamped again.
-# Under Ninja with Corvane's sources (add_subdirectory), under the others with its build tree.
+# Under Ninja with Corvane's sources (add_subdirectory), under the others with its build tree;
+# single-config, without a build type under Ninja and with one under Make.
 function(product generator)
   skip_without(objcopy)
   if(generator MATCHES "Ninja")
@@ -47,6 +48,8 @@ function(product generator)
   set(corvane -DCorvane_DIR=${CORVANE})
   if(generator STREQUAL "Ninja")
     set(corvane -DCORVANE_SOURCE=${SOURCE})
+  elseif(generator STREQUAL "Unix Makefiles")
+    list(APPEND corvane -DCMAKE_BUILD_TYPE=Release)
   endif()
   run(works "configure" ${CMAKE_COMMAND} -S ${SOURCE}/examples/product -B ${OUT}/build
       -G ${generator} ${corvane})
@@ -178,6 +181,20 @@ function(make_rules)
   if(NOT before STREQUAL after)
     message(FATAL_ERROR "a failed run did not keep the old image")
   endif()
+endfunction()
+
+# The rules included and called at the top of a Makefile, before its own first rule: make with no
+# goal builds the Makefile's own default goal, not an image's words.
+function(make_default_goal)
+  skip_without(make)
+  file(WRITE ${OUT}/raw.bin "raw image\n")
+  file(WRITE ${OUT}/Makefile "include ${CORVANE}/share/corvane/corvane.mk\n"
+       "$(eval $(call corvane_image,out/a.bin,raw.bin,bios,,1.0.0.2101,8640))\n"
+       "$(eval $(call corvane_manifest,out/images.txt))\n"
+       "all: out/images.txt\n\t@echo the project goal > $@.made\n")
+  run(works "make" make -C ${OUT} CORVANE_STAMP=${CORVANE}/bin/corvane-stamp)
+  expect_text(${OUT}/all.made "^the project goal\n$")
+  run(works "check" ${verify} -q -c ${OUT}/out/images.txt)
 endfunction()
 
 if(CASE MATCHES "^product_(.*)$")
