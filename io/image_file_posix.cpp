@@ -16,6 +16,7 @@
 
 #include "io/image_file.h"
 #include "io/new_file_name.h"
+#include "io/path_names.h"
 #include "io/platform.h"
 
 #if defined(__linux__)
@@ -460,6 +461,13 @@ std::string_view system_message(int code, std::span<char> buffer) noexcept
         std::snprintf(buffer.data(), buffer.size(), "error %d", code);
     return buffer.data();
 #endif
+}
+
+std::size_t current_folder(std::span<char> into) noexcept
+{
+    if (into.empty() || ::getcwd(into.data(), into.size()) == nullptr)
+        return 0;
+    return std::strlen(into.data());
 }
 
 } // namespace corvane

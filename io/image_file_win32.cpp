@@ -9,6 +9,7 @@
 
 #include "io/image_file.h"
 #include "io/new_file_name.h"
+#include "io/path_names.h"
 #include "io/platform.h"
 
 namespace corvane {
@@ -424,6 +425,17 @@ std::string_view system_message(int code, std::span<char> buffer) noexcept
         return text;
     const int length = std::snprintf(buffer.data(), buffer.size(), "Windows error %d", code);
     return {buffer.data(), static_cast<std::size_t>(length)};
+}
+
+std::size_t current_folder(std::span<char> into) noexcept
+{
+    wchar_t wide[32768];
+    const DWORD length = GetCurrentDirectoryW(32768, wide);
+    if (length == 0 || length >= 32768)
+        return 0;
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(length), into.data(),
+                                      static_cast<int>(into.size()), nullptr, nullptr);
+    return n > 0 ? static_cast<std::size_t>(n) : 0;
 }
 
 } // namespace corvane

@@ -10,10 +10,11 @@
 #include "image/image_layout.h"
 #include "image/strict_words.h"
 #include "io/crc_pass.h"
-#include "io/new_file_name.h"
 #include "io/output.h"
 #include "report/printable_name.h"
 #include "stamp/digest_beside.h"
+#include "stamp/manifest_lines.h"
+#include "stamp/new_file.h"
 
 namespace corvane {
 
@@ -81,43 +82,6 @@ private:
     std::chrono::steady_clock::time_point last_{};
     bool started_ = false;
 };
-
-// A new file's name: the output's folder and the new file's own name.
-struct new_file_name_buffer {
-    char name[4096 + longest_file_name + 1] = {};
-};
-
-// The new file, removed again unless it was renamed over the output; a removal that fails is
-// said on `warnings`. Never copied, as its file is not.
-struct new_file {
-    image_file file;
-    new_file_name_buffer named;
-    char* name = named.name;
-    bool made = false;
-    std::FILE* warnings = nullptr;
-
-    ~new_file();
-};
-
-// "corvane-stamp: NAME: WHAT: REASON" on `to`, a new file that cannot be removed, of this run
-// or of one killed before its end.
-void warn_not_removed(std::FILE* to, const char* name, const char* what, const io_status& status)
-{
-    char printable[4 * sizeof(new_file_name_buffer{}.name) + 1];
-    char words[256];
-    const std::string_view why = describe(status, words);
-    print(to, "corvane-stamp: %s: %s: %.*s\n", printable_name(name, printable).data(), what,
-          static_cast<int>(why.size()), why.data());
-}
-
-new_file::~new_file()
-{
-    static_cast<void>(file.close());
-    if (!made)
-        return;
-    if (const io_status s = remove_file(name); !s.ok())
-        warn_not_removed(warnings, name, "cannot remove this run's new file", s);
-}
 
 // The input, copied into the new file from its start: its length, and the register over it.
 copy_result copy_input(const copy_request& request, image_file& input, new_file& out,
@@ -241,13 +205,9 @@ copy_result stamp_out_of_place(const copy_request& request, copy_streams& stream
         return failed(copy_error::not_replaceable, {}, static_cast<std::uint64_t>(output_type));
 
     progress_line progress(request, streams.streams.err);
-    new_file out;
-    out.warnings = streams.streams.err_or_out();
-    if (const io_status s = remove_stale_beside(request.output, out.named.name); !s.ok())
-        warn_not_removed(out.warnings, out.name, "cannot remove the new file of a killed run", s);
-    if (const io_status s = out.file.create_beside(request.output, out.named.name, out.made);
-        !s.ok())
-        return failed(copy_error::create, s);
+    new_file out(streams.streams.err_or_out());
+    if (const copy_result f = out.create(request.output); f.error != copy_error::none)
+        return f;
     std::uint64_t length = 0;
     std::uint32_t reg = crc_initial;
     image_header header{};
@@ -282,13 +242,14 @@ copy_result stamp_out_of_place(const copy_request& request, copy_streams& stream
         return failed(copy_error::input_changed);
     if (const io_status s = input.close(); !s.ok())
         return failed(copy_error::read_input, s);
-    if (const io_status s = out.file.rename_over(out.name, request.output); !s.ok())
-        return failed(copy_error::replace, s);
-    out.made = false;
-    if (const io_status s = out.file.close(); !s.ok())
-        return failed(copy_error::close_after, s);
-    if (const io_status s = sync_folder_of(request.output); !s.ok())
-        return failed(copy_error::flush_folder, s);
+    // The record before the image: a run killed between the two leaves the old image, which the
+    // next build makes again, never an image whose record is of another.
+    if (request.record != nullptr)
+        if (const copy_result f = write_record(request, made, out.warnings);
+            f.error != copy_error::none)
+            return f;
+    if (const copy_result f = out.put_in_place(request.output); f.error != copy_error::none)
+        return f;
     progress.end();
     return made;
 }

@@ -19,7 +19,9 @@ struct copy_request {
     image_version version{};
     std::optional<std::uint32_t> image_size; // in bytes; nothing: the smallest that holds the input
     std::uint16_t device_id{};
-    bool digest = false;   // compute the image's SHA-256 too
+    const char* record =
+        nullptr;           // where to write the image's record (manifest_lines.h), if anywhere
+    bool digest = false;   // compute the image's SHA-256 too (a record needs it)
     bool progress = false; // show the progress on standard error, once the run has lasted a second
 };
 
@@ -40,6 +42,12 @@ enum class copy_error : std::uint8_t {
     read_back,
     read_back_differs, // the file read back does not give the CRC written; values: read, written
     flush,
+    // A record or a manifest (manifest_lines.h), or what they are made from:
+    not_named_from_root, // the path from the root cannot be known, or is too long
+    open_named,
+    read_named,
+    not_a_record, // values: none
+    not_a_list,
     replace, // the new file cannot be renamed over the output
     // After the rename, when the output is the new image already:
     flush_folder, // the output's folder cannot be flushed to storage
@@ -55,6 +63,7 @@ struct copy_result {
     std::uint32_t image_size = 0;
     std::uint32_t crc = 0;
     std::array<std::uint8_t, 32> sha256{}; // where the request asked for it
+    const char* about = nullptr; // the file a failure is about, where it is neither of the two
 };
 
 // Where a run's output may go: the standard streams that are not, and may not be, its input or

@@ -37,6 +37,13 @@ constexpr auto texts = [] {
     t[at(copy_error::read_back_differs)] = {
         "the new file reads back with CRC 0x%08llx, 0x%08llx written"};
     t[at(copy_error::flush)] = {"cannot flush the new file to storage"};
+    t[at(copy_error::not_named_from_root)] = {
+        "cannot be named from the root: the current folder is unknown, or the path too long"};
+    t[at(copy_error::open_named)] = {"cannot open"};
+    t[at(copy_error::read_named)] = {"cannot read"};
+    t[at(copy_error::not_a_record)] = {"is not a record that corvane-stamp --record writes"};
+    t[at(copy_error::not_a_list)] = {
+        "is not a list of records: a name (of at most 4096 bytes, no NUL) a line"};
     t[at(copy_error::replace)] = {"cannot rename the new file over it"};
     t[at(copy_error::flush_folder)] = {"replaced, but its folder cannot be flushed to storage"};
     t[at(copy_error::close_after)] = {"replaced, but the new file cannot be closed"};
@@ -69,8 +76,10 @@ void report_out_of_place_failure(const copy_streams& streams, const copy_request
     const bool about_input =
         failure.error == copy_error::standard_stream ? failure.values[0] != 0 : text.about_input;
     char file[4 * 4096 + 1];
-    const std::string_view named =
-        printable_name(about_input ? request.input : request.output, file);
+    const std::string_view named = printable_name(failure.about != nullptr ? failure.about
+                                                  : about_input            ? request.input
+                                                                           : request.output,
+                                                  file);
     std::FILE* to = streams.streams.err_or_out();
     char words[256];
     const std::string_view why = describe(failure.cause, words);

@@ -109,5 +109,51 @@ TEST(NewFileName, StemsAndNames)
     EXPECT_EQ(base_name_at("c.bin"), 0u);
 }
 
+// Paths compared by their names alone, as a manifest's lines are written: from the root, then as
+// named from another folder.
+TEST(PathNames, FromTheRootAndFromAFolder)
+{
+    const struct {
+        const char* folder;
+        const char* path;
+        const char* absolute;
+    } from_root[] = {
+        {"/b", "out/x.bin", "/b/out/x.bin"},
+        {"/b/", "./out//x.bin", "/b/out/x.bin"},
+        {"/b/c", "../x", "/b/x"},
+        {"/b", "../../../x", "/x"},
+        {"/b", "/abs/./y/../z", "/abs/z"},
+        {"/", "x:name", "/x:name"},
+        {"/b", "a/", "/b/a"},
+        {"/b", ".", "/b"},
+    };
+    for (const auto& c : from_root) {
+        char into[64];
+        const std::size_t n = absolute_path(c.folder, c.path, into);
+        EXPECT_EQ(std::string(into, n), c.absolute) << c.folder << " " << c.path;
+    }
+    const struct {
+        const char* folder;
+        const char* path;
+        const char* relative;
+    } from_folder[] = {
+        {"/b/m/", "/b/out/x.bin", "../out/x.bin"},
+        {"/b/", "/b/out/x.bin", "out/x.bin"},
+        {"/b/out", "/b/out/x.bin", "x.bin"},
+        {"/b/c/d/", "/x", "../../../x"},
+        {"/b/o", "/b/out/x", "../out/x"},
+        {"/b", "/b", "."},
+        {"/", "/x", "x"},
+    };
+    for (const auto& c : from_folder) {
+        char into[64];
+        const std::size_t n = relative_path(c.folder, c.path, into);
+        EXPECT_EQ(std::string(into, n), c.relative) << c.folder << " " << c.path;
+    }
+    char small[4];
+    EXPECT_EQ(absolute_path("/b", "long", small), 0u);
+    EXPECT_EQ(relative_path("/b/c", "/x/y", small), 0u);
+}
+
 } // namespace
 } // namespace corvane

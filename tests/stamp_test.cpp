@@ -107,7 +107,7 @@ TEST(ImageLayout, EveryKind)
 
 TEST(StampOptions, WordsAndRefusals)
 {
-    const auto ok = stamp_action::stamp, no = stamp_action::refused;
+    const auto ok = stamp_action::stamp, no = stamp_action::refused, gather = stamp_action::gather;
     const struct {
         std::vector<std::string> words;
         stamp_action action;
@@ -122,6 +122,13 @@ TEST(StampOptions, WordsAndRefusals)
         {{"-v", "1.0.0.2101", "-i", "8640", "a", "b"}, no, "-t/--kind is missing*"},
         {{"-t", "bios", "-v", "1.0.0.2101", "-i", "8640", "a"}, no, "INPUT and OUTPUT are needed, and nothing more*"},
         {{"-q", "a"}, no, "invalid option -- 'q'+"},
+        {{"--gather", "list", "m.txt"}, gather, "list m.txt"},
+        {{"m.txt", "--gather", "--", "-list"}, gather, "m.txt -list"},
+        {{"--gather", "list"}, no, "--gather needs RECORDS and MANIFEST, and nothing more*"},
+        {{"--gather", "--json", "list", "m.txt"}, no, "--gather takes no other option*"},
+        {{"--gather", "--record=r", "list", "m.txt"}, no, "--gather takes no other option*"},
+        {{"-t", "bios", "-v", "1.0.0.2101", "-i", "8640", "--record", "r", "a", "b\rc"}, no, "OUTPUT 'b\\x0dc' holds a line end, which no line of a record can\n"},
+        {{"-t", "bios", "-v", "1.0.0.2101", "-i", "8640", "a", "b\rc"}, ok, "a b\rc"},
         // clang-format on
     };
     for (const auto& c : cases) {
@@ -133,10 +140,13 @@ TEST(StampOptions, WordsAndRefusals)
             said.replace(said.size() - 1, 1,
                          said.back() == '+' ? "\nTry 'corvane-stamp --help' for more information.\n"
                                             : "\nUsage: corvane-stamp -t KIND [-s SIZE_KB] -v "
-                                              "VERSION -i DEVICE_ID [--json] "
-                                              "[--progress|--no-progress] INPUT OUTPUT\n");
+                                              "VERSION -i DEVICE_ID [--json] [--record RECORD] "
+                                              "[--progress|--no-progress] INPUT OUTPUT\n"
+                                              "       corvane-stamp --gather RECORDS MANIFEST\n");
         EXPECT_EQ(parsed.action, c.action) << c.words.front();
-        EXPECT_EQ(parsed.action == ok ? std::string(r.input) + " " + r.output : parsed.refusal,
+        EXPECT_EQ(parsed.action == ok || parsed.action == gather
+                      ? std::string(r.input) + " " + r.output
+                      : parsed.refusal,
                   said)
             << c.words.front();
     }
@@ -149,12 +159,18 @@ TEST(StampOptions, Values)
                                  "2.1.0.0305", "--device-id", "0x9470", "-", "out.bin"});
     const parsed_stamp_options parsed = parse_stamp_options(line.args);
     const copy_request& r = parsed.options.request;
-    EXPECT_TRUE(parsed.options.json && r.digest);
+    EXPECT_TRUE(parsed.options.json && r.digest && r.record == nullptr);
     EXPECT_EQ(parsed.options.progress, progress_choice::never);
     EXPECT_EQ(r.kind->type_code, 4);
     EXPECT_EQ(r.image_size, 6144u);
     EXPECT_EQ(r.version, (image_version{2, 1, 0, 3, 5}));
     EXPECT_EQ(r.device_id, 0x9470);
+    // A record needs the digest, with or without --json.
+    testing::command_words recorded("corvane-stamp", {"--record", "o.rec", "-t", "bios", "-v",
+                                                      "1.0.0.2101", "-i", "8640", "a", "b"});
+    const parsed_stamp_options with_record = parse_stamp_options(recorded.args);
+    EXPECT_TRUE(!with_record.options.json && with_record.options.request.digest);
+    EXPECT_STREQ(with_record.options.request.record, "o.rec");
 }
 
 // FIPS 180-4's examples, whole and fed in pieces across block ends, by the build's engine and the

@@ -3,6 +3,7 @@
 #include "io/output.h"
 #include "io/standard_streams.h"
 #include "report/json_string.h"
+#include "stamp/manifest_lines.h"
 #include "stamp/out_of_place_messages.h"
 #include "tools/corvane-stamp/exit_status.h"
 #include "tools/corvane-stamp/options.h"
@@ -57,6 +58,15 @@ int run_tool(int argc, char* argv[])
     switch (parsed.action) {
     case stamp_action::stamp:
         status = stamp(parsed.options, streams);
+        break;
+    case stamp_action::gather:
+        if (const copy_result made =
+                gather_manifest(parsed.options.request.input, parsed.options.request.output,
+                                streams.streams.err_or_out());
+            made.error != copy_error::none) {
+            report_out_of_place_failure(streams, parsed.options.request, made);
+            status = exit_not_made;
+        }
         break;
     case stamp_action::help:
         put(stdout, stamp_help_text());

@@ -16,7 +16,8 @@ namespace {
 
 constexpr const char* usage_line =
     "Usage: corvane-stamp -t KIND [-s SIZE_KB] -v VERSION -i DEVICE_ID [--json] "
-    "[--progress|--no-progress] INPUT OUTPUT\n";
+    "[--record RECORD] [--progress|--no-progress] INPUT OUTPUT\n"
+    "       corvane-stamp --gather RECORDS MANIFEST\n";
 
 parsed_stamp_options refused(std::string text)
 {
@@ -27,11 +28,13 @@ parsed_stamp_options refused(std::string text)
 
 parsed_stamp_options parse_stamp_options(std::span<char*> args)
 {
-    enum { json = 256, progress, no_progress };
+    enum { json = 256, progress, no_progress, record, gather };
     static constexpr long_option own[] = {
         {"json", false, json},
         {"progress", false, progress},
         {"no-progress", false, no_progress},
+        {"record", true, record},
+        {"gather", false, gather},
     };
     const command_line line = read_command_line(args, "corvane-stamp", "", own, printable_name);
     switch (line.action) {
@@ -43,6 +46,19 @@ parsed_stamp_options parse_stamp_options(std::span<char*> args)
         return {stamp_action::version, {}, {}};
     case command_action::run:
         break;
+    }
+    if (line.given(gather)) {
+        for (const int code : {int{'t'}, int{'s'}, int{'v'}, int{'i'}, int{json}, int{progress},
+                               int{no_progress}, int{record}})
+            if (line.given(code))
+                return refused("--gather takes no other option\n" + std::string(usage_line));
+        if (line.operands.size() != 2)
+            return refused("--gather needs RECORDS and MANIFEST, and nothing more\n" +
+                           std::string(usage_line));
+        parsed_stamp_options parsed{stamp_action::gather, {}, {}};
+        parsed.options.request.input = line.operands[0];
+        parsed.options.request.output = line.operands[1];
+        return parsed;
     }
     for (const auto& [code, name] :
          {std::pair{'t', "-t/--kind"}, std::pair{'v', "-v/--image-version"},
@@ -64,7 +80,13 @@ parsed_stamp_options parse_stamp_options(std::span<char*> args)
     request.device_id = line.words.device_id;
     request.input = line.operands[0];
     request.output = line.operands[1];
-    request.digest = options.json;
+    request.record = line.value(record);
+    request.digest = options.json || request.record != nullptr;
+    // A record is a manifest's line, and its PATH OUTPUT's name.
+    if (request.record != nullptr &&
+        std::string_view(request.output).find_first_of("\r\n") != std::string_view::npos)
+        return refused("OUTPUT '" + printable_name(request.output) +
+                       "' holds a line end, which no line of a record can\n");
     return parsed;
 }
 
@@ -90,13 +112,19 @@ std::string stamp_help_text()
            "  -v, --image-version VERSION the version, a.b.c.dddd\n"
            "  -i, --device-id DEVICE_ID   the device id, its hexadecimal digits: 8640 or 0x8640\n"
            "      --json                  print what was made as one JSON object\n"
+           "      --record RECORD         write the image's manifest line into RECORD, whole,\n"
+           "                              before OUTPUT is replaced\n"
            "      --progress              show the progress on standard error\n"
            "      --no-progress           never show it (by default: on a terminal, after 1 s)\n"
            "  -h, --help                  print this help and exit\n"
            "  -V, --version               print the version and the engines and exit\n"
            "\n"
-           "Exit status: 0 when OUTPUT is stamped and on storage, 1 when it could not be\n"
-           "made (OUTPUT is then as it was), 2 for a usage error.\n";
+           "\n"
+           "--gather writes MANIFEST, for corvane-verify --check, whole, from the records that\n"
+           "RECORDS names, one a line, each image named from MANIFEST's folder.\n"
+           "\n"
+           "Exit status: 0 when OUTPUT (MANIFEST) is made and on storage, 1 when it could not\n"
+           "be (it is then as it was), 2 for a usage error.\n";
 }
 
 std::string stamp_version_text()

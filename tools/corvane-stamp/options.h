@@ -7,7 +7,7 @@
 
 namespace corvane {
 
-enum class stamp_action { stamp, help, version, refused };
+enum class stamp_action { stamp, gather, help, version, refused };
 enum class progress_choice { automatic, always, never };
 
 struct stamp_options {
@@ -24,8 +24,9 @@ struct parsed_stamp_options {
 
 // Reads corvane-stamp's command line (program path first) with getopt_long, GNU style, options in
 // any order: -t/--kind, -s/--size, -v/--image-version, -i/--device-id, --json, --progress,
-// --no-progress, -h/--help, -V/--version, then INPUT and OUTPUT ("--" ends the options). Every
-// word is read strictly (image/strict_words.h). Prints nothing, and may be called again.
+// --no-progress, --record RECORD, -h/--help, -V/--version, then INPUT and OUTPUT ("--" ends the
+// options); or --gather alone, then RECORDS and MANIFEST (in the request's input and output).
+// Every word is read strictly (image/strict_words.h). Prints nothing, and may be called again.
 [[nodiscard]] parsed_stamp_options parse_stamp_options(std::span<char*> args);
 
 [[nodiscard]] std::string stamp_help_text();
