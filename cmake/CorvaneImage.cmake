@@ -16,13 +16,16 @@
 # The words are checked here, when the project is configured, by the rules the tools hold them
 # to; the image is made when it is built, only when INPUT, the words or a DEPENDS changed. A
 # failed run leaves the old image as it was, and the next build makes it again. The target's
-# CORVANE_IMAGE_FILE property is OUTPUT. Every image's words, path and SHA-256 go into one manifest
-# of the build, ${CORVANE_IMAGE_MANIFEST} (corvane-images.txt in the top binary directory; with a
-# multi-config generator, corvane-images-$<CONFIG>.txt, one a configuration), which
-# `corvane-verify --check` checks in one run: corvane_add_check() adds a target that does so.
-# Refused, naming the rule: an OUTPUT that is INPUT, or that another image, the manifest or the
-# build's own files are made into (folders and links resolved, for files not made yet too); a name
-# with a ';', a control character or a generator expression other than $<CONFIG>.
+# CORVANE_IMAGE_FILE property is OUTPUT. Each run of corvane-stamp also writes the image's record,
+# its manifest line; once every image is made, target corvane_images_manifest (built by default)
+# has corvane-stamp gather them into one manifest of the build, ${CORVANE_IMAGE_MANIFEST}
+# (corvane-images.txt in the top binary directory; with a multi-config generator,
+# corvane-images-$<CONFIG>.txt, one a configuration), which names the images from its own folder
+# and which `corvane-verify --check` checks in one run: corvane_add_check() adds a target that does
+# so. Refused, naming the rule: an OUTPUT that is INPUT, or that another image, the manifest or the
+# build's own files are made into (folders and links resolved, for files not made yet too); under
+# a multi-config generator, an OUTPUT without $<CONFIG>, which every configuration would make; a
+# name with a ';', a control character or a generator expression other than $<CONFIG>.
 #
 # corvane_add_check(<target> [TEST]) adds <target>, which checks every image of the build against
 # its words and bytes with one run of corvane-verify --check, once they are made; with TEST, a
@@ -32,7 +35,6 @@
 # version of four numbers, such as PROJECT_VERSION 2.1.0.305 (2.1.0.0305), and stops the configure
 # where the version has no such word.
 include_guard(GLOBAL)
-include(${CMAKE_CURRENT_LIST_DIR}/CorvaneManifest.cmake)
 set_property(GLOBAL PROPERTY corvane_package_dir ${CMAKE_CURRENT_LIST_DIR})
 
 # The manifest of the build: one a configuration where the generator has several.
@@ -67,7 +69,7 @@ function(corvane_for_configuration path config out)
 endfunction()
 
 # The build's files of a configuration ("-" for the one of a build that has one, else $<CONFIG>
-# or a name): its manifest and its plan.
+# or a name): its manifest and the list of the records gathered into it.
 function(corvane_manifest_of config out)
   if(config STREQUAL "-")
     set(${out} ${CMAKE_BINARY_DIR}/corvane-images.txt PARENT_SCOPE)
@@ -75,34 +77,39 @@ function(corvane_manifest_of config out)
     set(${out} ${CMAKE_BINARY_DIR}/corvane-images-${config}.txt PARENT_SCOPE)
   endif()
 endfunction()
-function(corvane_plan_of config out)
+function(corvane_records_of config out)
   if(config STREQUAL "-")
-    set(${out} ${CMAKE_BINARY_DIR}/CMakeFiles/corvane-images.plan PARENT_SCOPE)
+    set(${out} ${CMAKE_BINARY_DIR}/CMakeFiles/corvane-images.records PARENT_SCOPE)
   else()
-    set(${out} ${CMAKE_BINARY_DIR}/CMakeFiles/corvane-images-${config}.plan PARENT_SCOPE)
-  endif()
-endfunction()
-# "-" where the generator has one configuration, else $<CONFIG>.
-function(corvane_configuration_word out)
-  get_property(multi_config GLOBAL PROPERTY GENERATOR_IS_MULTI_CONFIG)
-  if(multi_config)
-    set(${out} "$<CONFIG>" PARENT_SCOPE)
-  else()
-    set(${out} - PARENT_SCOPE)
+    set(${out} ${CMAKE_BINARY_DIR}/CMakeFiles/corvane-images-${config}.records PARENT_SCOPE)
   endif()
 endfunction()
 
-# The plans and manifests, written once the project is configured (see CorvaneManifest.cmake).
-function(corvane_write_image_manifests)
-  corvane_configurations(configurations)
-  foreach(config IN LISTS configurations)
-    get_property(plan GLOBAL PROPERTY corvane_image_plan)
-    corvane_for_configuration("${plan}" "${config}" plan)
-    corvane_plan_of("${config}" plan_file)
-    file(CONFIGURE OUTPUT ${plan_file} CONTENT "${plan}")
-    corvane_manifest_of("${config}" manifest)
-    corvane_assemble_manifest(${plan_file} ${manifest})
-  endforeach()
+# The step that gathers the manifest, once the project is configured: one run of corvane-stamp
+# --gather over the records of every image, each configuration's own, after all of them.
+function(corvane_add_manifest_step)
+  get_property(records GLOBAL PROPERTY corvane_image_records)
+  get_property(images GLOBAL PROPERTY corvane_image_targets)
+  get_property(multi_config GLOBAL PROPERTY GENERATOR_IS_MULTI_CONFIG)
+  set(config -)
+  if(multi_config)
+    set(config "$<CONFIG>")
+  endif()
+  corvane_manifest_of("${config}" manifest)
+  corvane_records_of("${config}" list)
+  string(JOIN "\n" names ${records})
+  file(GENERATE OUTPUT ${list} CONTENT "${names}\n")
+  get_target_property(tool Corvane::corvane-stamp CORVANE_BUILT_BY)
+  if(NOT tool)
+    set(tool Corvane::corvane-stamp)
+  endif()
+  add_custom_command(OUTPUT ${manifest}
+    COMMAND $<TARGET_FILE:Corvane::corvane-stamp> --gather ${list} ${manifest}
+    DEPENDS ${list} ${records} ${tool}
+    COMMENT "Gathering the manifest of the build's images"
+    VERBATIM)
+  add_custom_target(corvane_images_manifest ALL DEPENDS ${manifest})
+  add_dependencies(corvane_images_manifest ${images})
 endfunction()
 
 # The path a name stands for, its folders' links followed as far as they exist, so that two names
@@ -246,33 +253,15 @@ function(corvane_add_image_step rule output input made depends words record)
                         "POST_BUILD ... BYPRODUCTS ${input}))")
   endif()
   get_property(stamp_arguments GLOBAL PROPERTY "corvane_stamp_arguments_${output}")
-  # The tool, made first where the build makes it: the step runs it from a script, where CMake
-  # cannot see it.
+  # The tool, made first where the build makes it.
   get_target_property(tool Corvane::corvane-stamp CORVANE_BUILT_BY)
   if(NOT tool)
     set(tool Corvane::corvane-stamp)
   endif()
-  get_property(package_dir GLOBAL PROPERTY corvane_package_dir)
-  corvane_configuration_word(config)
-  corvane_manifest_of(${config} manifest)
-  corvane_plan_of(${config} plan)
-  # What the step runs, in a script of its own for each configuration (the tool's path is one of
-  # each), rewritten only when it changes.
-  get_filename_component(step "${record}" DIRECTORY)
-  set(step "${step}/step.cmake")
-  set(script "set(RECORD [==[${record}]==])\nset(PLAN [==[${plan}]==])\n")
-  string(APPEND script "set(MANIFEST [==[${manifest}]==])\nset(COMMAND\n"
-         "  [==[$<TARGET_FILE:Corvane::corvane-stamp>]==] --json\n")
-  foreach(argument IN LISTS stamp_arguments)
-    string(APPEND script "  [==[${argument}]==]\n")
-  endforeach()
-  string(APPEND script ")\n")
-  file(GENERATE OUTPUT "${step}" CONTENT "${script}")
   add_custom_command(OUTPUT ${output}
     BYPRODUCTS ${record}
-    COMMAND ${CMAKE_COMMAND} -DSTEP=${step} -P ${package_dir}/CorvaneStampStep.cmake
-    DEPENDS ${input_dependency} ${target_files} ${words} ${depends} ${step} ${tool}
-            ${package_dir}/CorvaneStampStep.cmake
+    COMMAND $<TARGET_FILE:Corvane::corvane-stamp> --record ${record} ${stamp_arguments}
+    DEPENDS ${input_dependency} ${target_files} ${words} ${depends} ${tool}
     COMMENT "Stamping ${output}"
     VERBATIM)
 endfunction()
@@ -309,13 +298,19 @@ function(corvane_add_image target)
   endif()
   if(DEFINED arg_OUTPUT)
     corvane_check_name("${rule}" OUTPUT "${arg_OUTPUT}")
+    list(LENGTH CMAKE_CONFIGURATION_TYPES configurations)
+    string(FIND "${arg_OUTPUT}" "$<CONFIG>" config_at)
+    if(multi_config AND configurations GREATER 1 AND config_at EQUAL -1)
+      message(FATAL_ERROR "${rule}: OUTPUT ${arg_OUTPUT} is one file for every configuration, "
+                          "which each would make over the other's: put $<CONFIG> in it")
+    endif()
     get_filename_component(output "${arg_OUTPUT}" ABSOLUTE BASE_DIR ${CMAKE_CURRENT_BINARY_DIR})
   endif()
   set(own ${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/${target}.corvane)
   set(words ${own}/words)
-  set(record ${own}/record.json)
+  set(record ${own}/record)
   if(multi_config)
-    set(record ${own}/$<CONFIG>/record.json)
+    set(record ${own}/$<CONFIG>/record)
   endif()
 
   # The raw image: INPUT, or the executable's bytes, made by a step of its own.
@@ -357,9 +352,9 @@ function(corvane_add_image target)
   set(own_files)
   foreach(config IN LISTS configurations)
     corvane_manifest_of("${config}" one_manifest)
-    corvane_plan_of("${config}" one_plan)
+    corvane_records_of("${config}" one_list)
     corvane_for_configuration("${record}" "${config}" one_record)
-    list(APPEND own_files ${one_manifest} ${one_plan} ${one_record})
+    list(APPEND own_files ${one_manifest} ${one_list} ${one_record})
     get_filename_component(record_folder "${one_record}" DIRECTORY)
     file(MAKE_DIRECTORY "${record_folder}")
   endforeach()
@@ -385,7 +380,8 @@ function(corvane_add_image target)
     set(size_words -s ${arg_SIZE})
   endif()
   set_property(GLOBAL PROPERTY "corvane_stamp_arguments_${output}"
-               -t ${arg_KIND} ${size_words} -v ${arg_VERSION} -i ${arg_DEVICE_ID} ${input} ${output})
+               -t ${arg_KIND} ${size_words} -v ${arg_VERSION} -i ${arg_DEVICE_ID} -- ${input}
+               ${output})
   cmake_language(EVAL CODE "
     cmake_language(DEFER CALL corvane_add_image_step [==[${rule}]==] [==[${output}]==]
                    [==[${input}]==] [==[${made}]==] [==[${arg_DEPENDS}]==] [==[${words}]==]
@@ -406,15 +402,10 @@ function(corvane_add_image target)
   endforeach()
   set_property(GLOBAL APPEND PROPERTY corvane_image_targets ${target})
 
-  if(NOT DEFINED arg_SIZE OR "${arg_SIZE}" STREQUAL "")
-    set(arg_SIZE -)
-  endif()
-  get_property(manifest_started GLOBAL PROPERTY corvane_image_plan SET)
-  string(CONCAT line "corvane_plan_image([==[${arg_KIND}]==] [==[${arg_SIZE}]==] "
-         "[==[${arg_VERSION}]==] [==[${arg_DEVICE_ID}]==] [==[${output}]==] [==[${record}]==])\n")
-  set_property(GLOBAL APPEND_STRING PROPERTY corvane_image_plan "${line}")
+  get_property(manifest_started GLOBAL PROPERTY corvane_image_records SET)
+  set_property(GLOBAL APPEND PROPERTY corvane_image_records ${record})
   if(NOT manifest_started)
-    cmake_language(DEFER DIRECTORY ${CMAKE_BINARY_DIR} CALL corvane_write_image_manifests)
+    cmake_language(DEFER DIRECTORY ${CMAKE_BINARY_DIR} CALL corvane_add_manifest_step)
   endif()
 endfunction()
 
@@ -429,7 +420,7 @@ function(corvane_add_check target)
     COMMAND $<TARGET_FILE:Corvane::corvane-verify> --check ${manifest}
     COMMENT "Checking every image of the build"
     VERBATIM)
-  # Every image of the build, also those added after this call.
+  # The manifest of every image of the build, also those added after this call.
   cmake_language(EVAL CODE "
     cmake_language(DEFER DIRECTORY [==[${CMAKE_BINARY_DIR}]==] CALL corvane_check_depends
                    [==[${target}]==])")
@@ -443,9 +434,8 @@ function(corvane_add_check target)
   endif()
 endfunction()
 function(corvane_check_depends target)
-  get_property(images GLOBAL PROPERTY corvane_image_targets)
-  if(images)
-    add_dependencies(${target} ${images})
+  if(TARGET corvane_images_manifest)
+    add_dependencies(${target} corvane_images_manifest)
   endif()
 endfunction()
 

@@ -59,7 +59,7 @@ function(product generator)
     run(works "build Debug" ${build} Debug)
     run(works "check Debug" ${build} Debug --target check_images)
     expect_text(${OUT}/build/corvane-images-Debug.txt
-                "firmware - 2\\.1\\.0\\.0305 0x9470 sha256:[0-9a-f]+ firmware/Debug/firmware\\.bin")
+                "firmware - 2\\.1\\.0\\.0305 9470 sha256:[0-9a-f]+ firmware/Debug/firmware\\.bin")
   endif()
   run(works "build" ${build} Release)
   run(works "check" ${build} Release --target check_images)
@@ -152,6 +152,61 @@ add_custom_target(make_raw)
       ${CMAKE_COMMAND} -S ${OUT}/source2 -B ${OUT}/build2 -DCorvane_DIR=${CORVANE})
 endfunction()
 
+# Under a multi-config generator an OUTPUT without $<CONFIG> is refused at configure; with it,
+# each configuration makes and checks its own, and a configuration never built has no manifest.
+function(multi_config_output)
+  skip_without(ninja)
+  file(WRITE ${OUT}/raw.bin "raw image")
+  file(WRITE ${OUT}/source/CMakeLists.txt [=[
+cmake_minimum_required(VERSION 3.20)
+project(multi NONE)
+find_package(Corvane 1 REQUIRED)
+corvane_add_image(bios KIND bios INPUT ${RAW} VERSION 1.0.0.2101 DEVICE_ID 8640 OUTPUT ${OUTPUT})
+corvane_add_check(check_images)
+]=])
+  set(configure ${CMAKE_COMMAND} -S ${OUT}/source -B ${OUT}/build -G "Ninja Multi-Config"
+      -DCorvane_DIR=${CORVANE} -DRAW=${OUT}/raw.bin)
+  run("corvane_add_image\\(bios\\): OUTPUT images/bios.bin is one file for every configuration.* put \\$<CONFIG> in it"
+      "OUTPUT shared" ${configure} -DOUTPUT=images/bios.bin)
+  run(works "configure" ${configure} "-DOUTPUT=images/$<CONFIG>/bios.bin")
+  run(works "check Debug" ${CMAKE_COMMAND} --build ${OUT}/build --config Debug --target check_images)
+  run(works "check Release" ${CMAKE_COMMAND} --build ${OUT}/build --config Release
+      --target check_images)
+  expect_text(${OUT}/build/corvane-images-Release.txt
+              "bios - 1\\.0\\.0\\.2101 8640 sha256:[0-9a-f]+ images/Release/bios\\.bin\n$")
+  if(EXISTS ${OUT}/build/corvane-images-RelWithDebInfo.txt)
+    message(FATAL_ERROR "a manifest of a configuration never built")
+  endif()
+endfunction()
+
+# One image's step run twice at once (two builds of one tree, as a build killed and run again
+# while its steps still run): both end well, and the image and its manifest are whole.
+function(image_step_twice)
+  skip_without(sh)
+  file(WRITE ${OUT}/raw.bin "raw image")
+  file(WRITE ${OUT}/source/CMakeLists.txt [=[
+cmake_minimum_required(VERSION 3.20)
+project(twice NONE)
+find_package(Corvane 1 REQUIRED)
+corvane_add_image(bios KIND bios INPUT ${RAW} VERSION 1.0.0.2101 DEVICE_ID 8640)
+]=])
+  run(works "configure" ${CMAKE_COMMAND} -S ${OUT}/source -B ${OUT}/build -G "Unix Makefiles"
+      -DCorvane_DIR=${CORVANE} -DRAW=${OUT}/raw.bin)
+  foreach(round RANGE 9)
+    file(WRITE ${OUT}/raw.bin "raw image ${round}")
+    # At once: the first's output to a file, not into the pipe to the second, which ends first.
+    execute_process(COMMAND sh -c "exec \"$0\" --build \"$1\" > \"$1/first.log\" 2>&1"
+                            ${CMAKE_COMMAND} ${OUT}/build
+                    COMMAND ${CMAKE_COMMAND} --build ${OUT}/build
+                    RESULTS_VARIABLE statuses OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(NOT statuses STREQUAL "0;0")
+      file(READ ${OUT}/build/first.log first)
+      message(FATAL_ERROR "round ${round}: statuses ${statuses}:\n${first}\n${out}")
+    endif()
+    run(works "check" ${verify} -q -c ${OUT}/build/corvane-images.txt)
+  endforeach()
+endfunction()
+
 # The Make rules: hostile words and names refused when the Makefile is read, make -q true after a
 # build, a failed run that keeps the old image, the manifest checked.
 function(make_rules)
@@ -163,11 +218,14 @@ function(make_rules)
   run(works "check" ${verify} -q -c ${OUT}/out/images.txt)
   run("" "make -q, a word changed" ${make} -q FW_DEVICE_ID=0x9470)
   set(words "FW_VERSION=1.0.0.0001 -i 8640" "FW_OUT=out/b`touch PWNED`.bin" "FW_OUT=out/it's.bin"
-      FW_SIZE=3 FW_SIZE=4194306 FW_OUT=out/bios.bin)
+      FW_SIZE=3 FW_SIZE=4194306 FW_OUT=out/bios.bin FW_DEVICE_ID=% FW_OUT=-x.bin
+      FW_OUT=out/a=b.bin FW_OUT=raw/firmware.bin)
   set(whys "VERSION '1.0.0.0001 -i 8640' is not a.b.c.dddd" "holds a character other than"
       "holds a character other than" "SIZE_KB '3' is not a whole number of 2 KB"
-      "SIZE_KB '4194306' is not" "is made by another corvane_image already")
-  foreach(i RANGE 5)
+      "SIZE_KB '4194306' is not" "is made by another corvane_image already"
+      "DEVICE_ID '%' is not one of" "OUTPUT '-x.bin' holds .* or starts with -"
+      "OUTPUT 'out/a=b.bin' holds a character other than" "OUTPUT is INPUT raw/firmware.bin")
+  foreach(i RANGE 9)
     list(GET words ${i} word)
     list(GET whys ${i} why)
     run("${why}" "make ${word}" ${make} ${word})
@@ -180,6 +238,33 @@ function(make_rules)
   file(SHA256 ${OUT}/out/firmware.bin after)
   if(NOT before STREQUAL after)
     message(FATAL_ERROR "a failed run did not keep the old image")
+  endif()
+  # The manifest names its images from its own folder: copied with them, it checks the copies.
+  file(COPY ${OUT}/out/ DESTINATION ${OUT}/artifacts)
+  file(REMOVE_RECURSE ${OUT}/out)
+  run(works "check the copies" ${verify} -q -c ${OUT}/artifacts/images.txt)
+endfunction()
+
+# The example's Makefile run in a folder whose name holds a blank, quotes, ';' and '$': it builds
+# and checks its images, and no part of the name runs as a command.
+function(make_hostile_folder)
+  skip_without(make)
+  set(folder "${OUT}/a';touch PWNED;'b \"c\" $x")
+  file(MAKE_DIRECTORY "${folder}")
+  # Not through run(), whose arguments are a list, which a ';' would split.
+  execute_process(COMMAND make -f ${SOURCE}/examples/make/Makefile
+                          CORVANE_MK=${CORVANE}/share/corvane/corvane.mk
+                          CORVANE_STAMP=${CORVANE}/bin/corvane-stamp
+                  COMMAND_ECHO NONE WORKING_DIRECTORY "${folder}" RESULT_VARIABLE made
+                  OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  execute_process(COMMAND ${verify} -q -c out/images.txt WORKING_DIRECTORY "${folder}"
+                  RESULT_VARIABLE checked OUTPUT_VARIABLE checked_out ERROR_VARIABLE checked_out)
+  if(NOT made EQUAL 0 OR NOT checked EQUAL 0)
+    message(FATAL_ERROR "make ${made}, check ${checked}:\n${out}${checked_out}")
+  endif()
+  file(GLOB_RECURSE pwned "${OUT}/*PWNED")
+  if(pwned)
+    message(FATAL_ERROR "the folder's name ran a command: ${pwned}")
   endif()
 endfunction()
 
