@@ -105,6 +105,48 @@ function(toolchain_in_environment)
   run(works "build" ${env} ${CMAKE_COMMAND} --build ${OUT}/build --target check_images)
 endfunction()
 
+# A bare-metal product as vendors' tools generate them: a toolchain file of CMAKE_SYSTEM_NAME
+# Generic with forced compilers (the build machine's own stand in for arm-none-eabi-gcc, which
+# finds nothing of the build machine's by itself), a preset naming it, and Corvane's sources. The
+# tools and their check are there, and a second build has nothing to do.
+function(bare_metal_presets)
+  skip_without(ninja objcopy)
+  file(COPY ${SOURCE}/examples/product/ DESTINATION ${OUT}/src PATTERN build EXCLUDE)
+  file(WRITE ${OUT}/src/cmake/gcc-arm-none-eabi.cmake [=[
+set(CMAKE_SYSTEM_NAME Generic)
+set(CMAKE_SYSTEM_PROCESSOR arm)
+set(CMAKE_C_COMPILER gcc)
+set(CMAKE_C_COMPILER_FORCED TRUE)
+set(CMAKE_CXX_COMPILER g++)
+set(CMAKE_CXX_COMPILER_FORCED TRUE)
+set(CMAKE_OBJCOPY objcopy)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+]=])
+  file(WRITE ${OUT}/src/CMakePresets.json "{ \"version\": 3, \"configurePresets\": [ {
+    \"name\": \"firmware\", \"generator\": \"Ninja\", \"binaryDir\": \"\${sourceDir}/build\",
+    \"toolchainFile\": \"\${sourceDir}/cmake/gcc-arm-none-eabi.cmake\",
+    \"cacheVariables\": { \"CMAKE_BUILD_TYPE\": \"Debug\", \"CORVANE_SOURCE\": \"${SOURCE}\" } } ],
+    \"buildPresets\": [ { \"name\": \"firmware\", \"configurePreset\": \"firmware\" } ] }\n")
+  execute_process(COMMAND ${CMAKE_COMMAND} --preset firmware WORKING_DIRECTORY ${OUT}/src
+                  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT status EQUAL 0 OR out MATCHES "lacks nlohmann-json")
+    message(FATAL_ERROR "configure: status ${status}:\n${out}")
+  endif()
+  execute_process(COMMAND ${CMAKE_COMMAND} --build --preset firmware --target check_images
+                  WORKING_DIRECTORY ${OUT}/src RESULT_VARIABLE status OUTPUT_VARIABLE out
+                  ERROR_VARIABLE out)
+  if(NOT status EQUAL 0 OR NOT out MATCHES "2 files: 2 OK")
+    message(FATAL_ERROR "build and check: status ${status}:\n${out}")
+  endif()
+  run(works "ninja again" ninja -C ${OUT}/src/build)
+  if(NOT out MATCHES "ninja: no work to do")
+    message(FATAL_ERROR "a second build is not empty:\n${out}")
+  endif()
+endfunction()
+
 # Names with blanks, quotes and $ work end to end; a ';', the manifest as OUTPUT, one OUTPUT twice,
 # OUTPUT = INPUT through a linked folder whose file is not made yet, are refused when the project
 # is configured, naming the rule.
