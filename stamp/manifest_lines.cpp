@@ -19,6 +19,9 @@ constexpr std::size_t line_most = 128 + 2 * path_most;
 using line_buffer = std::array<char, line_most>;
 using path_buffer = std::array<char, 2 * path_most>;
 
+// The name of the record being gathered, which a failure names after the gather has returned.
+std::array<char, path_most + 1> record_name;
+
 constexpr std::string_view digest_prefix = "sha256:";
 constexpr std::string_view manifest_comment =
     "# Written by corvane-stamp --gather: KIND SIZE_KB VERSION DEVICE_ID sha256:HEX PATH\n";
@@ -184,7 +187,7 @@ copy_result gather_manifest(const char* records, const char* manifest, std::FILE
         return f;
     // The list a buffer at a time, each name as its line ends.
     std::array<std::uint8_t, 64 * 1024> chunk;
-    std::array<char, path_most + 1> name;
+    std::array<char, path_most + 1>& name = record_name;
     std::size_t name_length = 0;
     for (std::size_t got = 1; got != 0;) {
         if (const io_status s = list.read_next(chunk, got); !s.ok())
