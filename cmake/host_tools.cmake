@@ -43,10 +43,12 @@ list(TRANSFORM tools PREPEND ${host_tools}/bin/ OUTPUT_VARIABLE tool_files)
 # Built again only when a source of theirs changed, so that a build with nothing to do does
 # nothing (a source added to Corvane comes with a change of its CMakeLists.txt, which is one);
 # with Make's own jobs where the product's build is Make's.
-file(GLOB_RECURSE host_sources ${PROJECT_SOURCE_DIR}/CMakeLists.txt
+file(GLOB_RECURSE host_sources
      ${PROJECT_SOURCE_DIR}/cmake/* ${PROJECT_SOURCE_DIR}/image/* ${PROJECT_SOURCE_DIR}/io/*
      ${PROJECT_SOURCE_DIR}/stamp/* ${PROJECT_SOURCE_DIR}/verify/* ${PROJECT_SOURCE_DIR}/report/*
      ${PROJECT_SOURCE_DIR}/tools/* ${PROJECT_SOURCE_DIR}/man/* ${PROJECT_SOURCE_DIR}/packaging/*)
+list(APPEND host_sources ${PROJECT_SOURCE_DIR}/CMakeLists.txt) # only the top one: a build
+                                                             # folder may stand in the tree
 set(built ${host_tools}/corvane-host-tools.built)
 if(host_generator MATCHES "Makefiles")
   add_custom_command(OUTPUT ${built} BYPRODUCTS ${tool_files}
