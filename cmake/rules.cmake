@@ -120,6 +120,36 @@ foreach(field IN LISTS rule_version_fields)
 endforeach()
 string(JOIN ", " cpp_version_fields ${cpp_version_fields})
 string(APPEND CORVANE_VERSION_FORM "$")
+# The form in words, for every tool's and helper's refusal: each run of like fields, "one or two
+# digits three times, then four".
+set(number_words one two three four five six seven eight nine)
+set(times_words "" " twice" " three times" " four times" " five times")
+set(runs)
+set(last "")
+set(count 0)
+foreach(field IN LISTS rule_version_fields ITEMS end)
+  if(count GREATER 0 AND NOT field STREQUAL last)
+    string(REGEX MATCH "^([1-9])-?([1-9]?)$" unused "${last}")
+    math(EXPR least_at "${CMAKE_MATCH_1} - 1")
+    list(GET number_words ${least_at} digits)
+    if(CMAKE_MATCH_2)
+      math(EXPR most_at "${CMAKE_MATCH_2} - 1")
+      list(GET number_words ${most_at} most_word)
+      string(APPEND digits " or ${most_word}")
+    endif()
+    if(NOT runs)
+      string(APPEND digits " digits")
+    endif()
+    math(EXPR times_at "${count} - 1")
+    list(GET times_words ${times_at} times)
+    list(APPEND runs "${digits}${times}")
+    set(count 0)
+  endif()
+  set(last "${field}")
+  math(EXPR count "${count} + 1")
+endforeach()
+list(JOIN runs ", then " version_rule_words)
+set(CORVANE_VERSION_RULE "a.b.c.dddd (${version_rule_words})")
 corvane_size_kb_most(${rule_size_unit} CORVANE_SIZE_KB_MOST)
 set(CORVANE_HEADER_DISTANCE ${rule_header_distance})
 set(CORVANE_SIZE_UNIT ${rule_size_unit})
@@ -134,7 +164,9 @@ foreach(word code file unit IN ZIP_LISTS CORVANE_KINDS CORVANE_TYPE_CODES CORVAN
   string(APPEND cpp_kinds "    {\"${word}\", ${code}, \"${file}\", ${unit}},\n")
   corvane_size_kb_most(${unit} most)
   string(APPEND cmake_units "set(CORVANE_SIZE_UNIT_${word} ${unit})\nset(CORVANE_SIZE_KB_MOST_${word} ${most})\n")
-  string(APPEND make_units "corvane_size_unit_${word} := ${unit}\n")
+  math(EXPR unit_kb "${unit} / 1024")
+  string(APPEND make_units "corvane_size_unit_${word} := ${unit}\ncorvane_unit_kb_${word} := ${unit_kb}\n"
+         "corvane_size_kb_most_${word} := ${most}\n")
   string(APPEND CORVANE_KINDS_ROFF "${word}|${code}|${file}|${unit}\n")
 endforeach()
 string(STRIP "${CORVANE_KINDS_ROFF}" CORVANE_KINDS_ROFF) # the manual's table of the kinds
@@ -162,6 +194,7 @@ inline constexpr std::uint16_t device_ids[] = {${cpp_ids}};
 inline constexpr std::size_t header_distance = ${rule_header_distance};
 inline constexpr std::uint32_t size_unit = ${rule_size_unit};
 inline constexpr unsigned version_fields[][2] = {${cpp_version_fields}};
+inline constexpr const char* version_rule = \"${CORVANE_VERSION_RULE}\";
 
 } // namespace corvane::rule_values
 ")
@@ -175,6 +208,7 @@ set(CORVANE_KINDS ${CORVANE_KIND_WORDS})
 set(CORVANE_KIND_FILES ${kind_files})
 set(CORVANE_DEVICE_IDS ${CORVANE_DEVICE_ID_WORDS})
 set(CORVANE_VERSION_FORM [=[${CORVANE_VERSION_FORM}]=])
+set(CORVANE_VERSION_RULE [=[${CORVANE_VERSION_RULE}]=])
 set(CORVANE_HEADER_DISTANCE ${rule_header_distance})
 set(CORVANE_SIZE_UNIT ${rule_size_unit})
 set(CORVANE_SIZE_KB_MOST ${CORVANE_SIZE_KB_MOST})
@@ -194,6 +228,7 @@ file(CONFIGURE OUTPUT ${rules_out}/share/corvane/corvane.mk @ONLY CONTENT
 corvane_kinds := ${CORVANE_KIND_WORDS}
 ${make_files}corvane_device_ids := ${CORVANE_DEVICE_ID_WORDS}
 corvane_version_form := ${make_version_form}
+corvane_version_rule := ${CORVANE_VERSION_RULE}
 corvane_header_distance := ${rule_header_distance}
 corvane_size_unit := ${rule_size_unit}
 ${make_units}${make_rule}")

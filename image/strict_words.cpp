@@ -118,8 +118,7 @@ std::string read_strict_word(char option, std::string_view word, strict_values& 
             values.version = *version;
             return "";
         }
-        return "not a.b.c.dddd (one or two digits three times, then four)" +
-               legacy_reading(option, word, unit);
+        return std::string("not ") + rule_values::version_rule + legacy_reading(option, word, unit);
     }
     if (const auto id = strict_device_id(word)) {
         values.device_id = *id;
