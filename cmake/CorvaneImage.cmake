@@ -37,25 +37,43 @@
 include_guard(GLOBAL)
 set_property(GLOBAL PROPERTY corvane_package_dir ${CMAKE_CURRENT_LIST_DIR})
 
-# The manifest of the build: one a configuration where the generator has several.
-function(corvane_image_manifest out)
+# Where the generator has several configurations, each has files of its own: "$<CONFIG>" for
+# the one being built; else "-", the build's one configuration. The only place that asks.
+function(corvane_configuration_word out)
   get_property(multi_config GLOBAL PROPERTY GENERATOR_IS_MULTI_CONFIG)
   if(multi_config)
-    set(${out} ${CMAKE_BINARY_DIR}/corvane-images-$<CONFIG>.txt PARENT_SCOPE)
+    set(${out} "$<CONFIG>" PARENT_SCOPE)
   else()
-    set(${out} ${CMAKE_BINARY_DIR}/corvane-images.txt PARENT_SCOPE)
+    set(${out} - PARENT_SCOPE)
   endif()
 endfunction()
-corvane_image_manifest(CORVANE_IMAGE_MANIFEST)
+
+# FOLDER/NAME, under a folder of each configuration's own (FOLDER/$<CONFIG>/NAME) where there are
+# several.
+function(corvane_own_file folder name out)
+  corvane_configuration_word(config)
+  if(config STREQUAL "-")
+    set(${out} ${folder}/${name} PARENT_SCOPE)
+  else()
+    set(${out} ${folder}/${config}/${name} PARENT_SCOPE)
+  endif()
+endfunction()
+
+# The manifest of the build: one a configuration where the generator has several.
+function(corvane_image_manifest out)
+  corvane_configuration_word(config)
+  corvane_manifest_of("${config}" manifest)
+  set(${out} ${manifest} PARENT_SCOPE)
+endfunction()
 
 # The configurations the build has, each a manifest of its own; "-", the one configuration of
 # the build, where the generator has one.
 function(corvane_configurations out)
-  get_property(multi_config GLOBAL PROPERTY GENERATOR_IS_MULTI_CONFIG)
-  if(multi_config)
-    set(${out} ${CMAKE_CONFIGURATION_TYPES} PARENT_SCOPE)
-  else()
+  corvane_configuration_word(config)
+  if(config STREQUAL "-")
     set(${out} - PARENT_SCOPE)
+  else()
+    set(${out} ${CMAKE_CONFIGURATION_TYPES} PARENT_SCOPE)
   endif()
 endfunction()
 
@@ -84,17 +102,14 @@ function(corvane_records_of config out)
     set(${out} ${CMAKE_BINARY_DIR}/CMakeFiles/corvane-images-${config}.records PARENT_SCOPE)
   endif()
 endfunction()
+corvane_image_manifest(CORVANE_IMAGE_MANIFEST)
 
 # The step that gathers the manifest, once the project is configured: one run of corvane-stamp
 # --gather over the records of every image, each configuration's own, after all of them.
 function(corvane_add_manifest_step)
   get_property(records GLOBAL PROPERTY corvane_image_records)
   get_property(images GLOBAL PROPERTY corvane_image_targets)
-  get_property(multi_config GLOBAL PROPERTY GENERATOR_IS_MULTI_CONFIG)
-  set(config -)
-  if(multi_config)
-    set(config "$<CONFIG>")
-  endif()
+  corvane_configuration_word(config)
   corvane_manifest_of("${config}" manifest)
   corvane_records_of("${config}" list)
   string(JOIN "\n" names ${records})
@@ -290,16 +305,13 @@ function(corvane_add_image target)
   list(GET CORVANE_KIND_FILES ${kind} file_name)
 
   # Where the image goes, and the build's own files of it.
-  set(output ${CMAKE_CURRENT_BINARY_DIR}/${target}/${file_name})
-  get_property(multi_config GLOBAL PROPERTY GENERATOR_IS_MULTI_CONFIG)
-  if(multi_config)
-    set(output ${CMAKE_CURRENT_BINARY_DIR}/${target}/$<CONFIG>/${file_name})
-  endif()
+  corvane_own_file(${CMAKE_CURRENT_BINARY_DIR}/${target} ${file_name} output)
   if(DEFINED arg_OUTPUT)
     corvane_check_name("${rule}" OUTPUT "${arg_OUTPUT}")
-    list(LENGTH CMAKE_CONFIGURATION_TYPES configurations)
+    corvane_configurations(configurations)
+    list(LENGTH configurations configuration_count)
     string(FIND "${arg_OUTPUT}" "$<CONFIG>" config_at)
-    if(multi_config AND configurations GREATER 1 AND config_at EQUAL -1)
+    if(configuration_count GREATER 1 AND config_at EQUAL -1)
       message(FATAL_ERROR "${rule}: OUTPUT ${arg_OUTPUT} is one file for every configuration, "
                           "which each would make over the other's: put $<CONFIG> in it")
     endif()
@@ -307,10 +319,7 @@ function(corvane_add_image target)
   endif()
   set(own ${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/${target}.corvane)
   set(words ${own}/words)
-  set(record ${own}/record)
-  if(multi_config)
-    set(record ${own}/$<CONFIG>/record)
-  endif()
+  corvane_own_file(${own} record record)
 
   # The raw image: INPUT, or the executable's bytes, made by a step of its own.
   if(DEFINED arg_TARGET)
@@ -321,10 +330,7 @@ function(corvane_add_image target)
       message(FATAL_ERROR "${rule}: TARGET needs the toolchain's objcopy (CMAKE_OBJCOPY), which "
                           "the project's toolchain does not name")
     endif()
-    set(input ${own}/${arg_TARGET}.raw)
-    if(multi_config)
-      set(input ${own}/$<CONFIG>/${arg_TARGET}.raw)
-    endif()
+    corvane_own_file(${own} ${arg_TARGET}.raw input)
     set(made TRUE)
     add_custom_command(OUTPUT ${input}
       COMMAND ${CMAKE_OBJCOPY} -O binary $<TARGET_FILE:${arg_TARGET}> ${input}
