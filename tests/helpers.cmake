@@ -107,8 +107,9 @@ endfunction()
 
 # A bare-metal product as vendors' tools generate them: a toolchain file of CMAKE_SYSTEM_NAME
 # Generic with forced compilers (the build machine's own stand in for arm-none-eabi-gcc, which
-# finds nothing of the build machine's by itself), a preset naming it, and Corvane's sources. The
-# tools and their check are there, and a second build has nothing to do.
+# finds nothing of the build machine's by itself), presets naming it, and Corvane's sources or
+# its install, under each generator. The tools and their check are there, and a second build has
+# nothing to do.
 function(bare_metal_presets)
   skip_without(ninja objcopy)
   file(COPY ${SOURCE}/examples/product/ DESTINATION ${OUT}/src PATTERN build EXCLUDE)
@@ -125,23 +126,33 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 ]=])
-  file(WRITE ${OUT}/src/CMakePresets.json "{ \"version\": 3, \"configurePresets\": [ {
-    \"name\": \"firmware\", \"generator\": \"Ninja\", \"binaryDir\": \"\${sourceDir}/build\",
-    \"toolchainFile\": \"\${sourceDir}/cmake/gcc-arm-none-eabi.cmake\",
-    \"cacheVariables\": { \"CMAKE_BUILD_TYPE\": \"Debug\", \"CORVANE_SOURCE\": \"${SOURCE}\" } } ],
-    \"buildPresets\": [ { \"name\": \"firmware\", \"configurePreset\": \"firmware\" } ] }\n")
-  execute_process(COMMAND ${CMAKE_COMMAND} --preset firmware WORKING_DIRECTORY ${OUT}/src
-                  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  if(NOT status EQUAL 0 OR out MATCHES "lacks nlohmann-json")
-    message(FATAL_ERROR "configure: status ${status}:\n${out}")
-  endif()
-  execute_process(COMMAND ${CMAKE_COMMAND} --build --preset firmware --target check_images
-                  WORKING_DIRECTORY ${OUT}/src RESULT_VARIABLE status OUTPUT_VARIABLE out
-                  ERROR_VARIABLE out)
-  if(NOT status EQUAL 0 OR NOT out MATCHES "2 files: 2 OK")
-    message(FATAL_ERROR "build and check: status ${status}:\n${out}")
-  endif()
-  run(works "ninja again" ninja -C ${OUT}/src/build)
+  # Corvane's sources under Ninja; its build tree, as an install, under Make and Ninja
+  # Multi-Config.
+  file(WRITE ${OUT}/src/CMakePresets.json "{ \"version\": 3, \"configurePresets\": [
+    { \"name\": \"base\", \"hidden\": true, \"binaryDir\": \"\${sourceDir}/build/\${presetName}\",
+      \"toolchainFile\": \"\${sourceDir}/cmake/gcc-arm-none-eabi.cmake\",
+      \"cacheVariables\": { \"CMAKE_BUILD_TYPE\": \"Debug\", \"Corvane_DIR\": \"${CORVANE}\" } },
+    { \"name\": \"sources\", \"inherits\": \"base\", \"generator\": \"Ninja\",
+      \"cacheVariables\": { \"CORVANE_SOURCE\": \"${SOURCE}\" } },
+    { \"name\": \"make\", \"inherits\": \"base\", \"generator\": \"Unix Makefiles\" },
+    { \"name\": \"multi\", \"inherits\": \"base\", \"generator\": \"Ninja Multi-Config\" } ],
+    \"buildPresets\": [ { \"name\": \"sources\", \"configurePreset\": \"sources\" },
+      { \"name\": \"make\", \"configurePreset\": \"make\" },
+      { \"name\": \"multi\", \"configurePreset\": \"multi\", \"configuration\": \"Debug\" } ] }\n")
+  foreach(preset sources make multi)
+    execute_process(COMMAND ${CMAKE_COMMAND} --preset ${preset} WORKING_DIRECTORY ${OUT}/src
+                    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(NOT status EQUAL 0 OR out MATCHES "lacks nlohmann-json")
+      message(FATAL_ERROR "configure ${preset}: status ${status}:\n${out}")
+    endif()
+    execute_process(COMMAND ${CMAKE_COMMAND} --build --preset ${preset} --target check_images
+                    WORKING_DIRECTORY ${OUT}/src RESULT_VARIABLE status OUTPUT_VARIABLE out
+                    ERROR_VARIABLE out)
+    if(NOT status EQUAL 0 OR NOT out MATCHES "2 files: 2 OK")
+      message(FATAL_ERROR "build and check ${preset}: status ${status}:\n${out}")
+    endif()
+  endforeach()
+  run(works "ninja again" ninja -C ${OUT}/src/build/sources)
   if(NOT out MATCHES "ninja: no work to do")
     message(FATAL_ERROR "a second build is not empty:\n${out}")
   endif()
