@@ -171,6 +171,10 @@ foreach(word code file unit IN ZIP_LISTS CORVANE_KINDS CORVANE_TYPE_CODES CORVAN
 endforeach()
 string(STRIP "${CORVANE_KINDS_ROFF}" CORVANE_KINDS_ROFF) # the manual's table of the kinds
 string(JOIN ", " CORVANE_KIND_LIST ${CORVANE_KINDS})
+# What a kind and a device id must be, in words, for every tool's and helper's refusal.
+set(CORVANE_KIND_RULE "a kind (${CORVANE_KIND_LIST})")
+string(JOIN ", " id_list ${CORVANE_DEVICE_IDS})
+set(CORVANE_DEVICE_ID_RULE "one of ${id_list} (hexadecimal digits, 0x allowed)")
 list(TRANSFORM CORVANE_DEVICE_IDS PREPEND "0x" OUTPUT_VARIABLE cpp_ids)
 string(JOIN ", " cpp_ids ${cpp_ids})
 file(CONFIGURE OUTPUT ${rules_out}/generated/image/rule_values.h @ONLY CONTENT
@@ -195,6 +199,8 @@ inline constexpr std::size_t header_distance = ${rule_header_distance};
 inline constexpr std::uint32_t size_unit = ${rule_size_unit};
 inline constexpr unsigned version_fields[][2] = {${cpp_version_fields}};
 inline constexpr const char* version_rule = \"${CORVANE_VERSION_RULE}\";
+inline constexpr const char* kind_rule = \"${CORVANE_KIND_RULE}\";
+inline constexpr const char* device_id_rule = \"${CORVANE_DEVICE_ID_RULE}\";
 
 } // namespace corvane::rule_values
 ")
@@ -209,6 +215,8 @@ set(CORVANE_KIND_FILES ${kind_files})
 set(CORVANE_DEVICE_IDS ${CORVANE_DEVICE_ID_WORDS})
 set(CORVANE_VERSION_FORM [=[${CORVANE_VERSION_FORM}]=])
 set(CORVANE_VERSION_RULE [=[${CORVANE_VERSION_RULE}]=])
+set(CORVANE_KIND_RULE [=[${CORVANE_KIND_RULE}]=])
+set(CORVANE_DEVICE_ID_RULE [=[${CORVANE_DEVICE_ID_RULE}]=])
 set(CORVANE_HEADER_DISTANCE ${rule_header_distance})
 set(CORVANE_SIZE_UNIT ${rule_size_unit})
 set(CORVANE_SIZE_KB_MOST ${CORVANE_SIZE_KB_MOST})
@@ -223,12 +231,14 @@ file(CONFIGURE OUTPUT ${rules_out}/share/corvane/corvane.mk @ONLY CONTENT
 "# corvane.mk: Make rules that stamp images with corvane-stamp. Include it, then add a rule for each
 # image (see the end of this file). ${generated}:
 # the kinds, the fixed file name of each, the accepted device ids, the strict form of a version
-# text (an extended regular expression), the header's distance from the end of an image and the
-# unit of an image's size, in bytes.
+# text (an extended regular expression), what a version, a kind and a device id must be in words,
+# the header's distance from the end of an image and the unit of an image's size, in bytes.
 corvane_kinds := ${CORVANE_KIND_WORDS}
 ${make_files}corvane_device_ids := ${CORVANE_DEVICE_ID_WORDS}
 corvane_version_form := ${make_version_form}
 corvane_version_rule := ${CORVANE_VERSION_RULE}
+corvane_kind_rule := ${CORVANE_KIND_RULE}
+corvane_device_id_rule := ${CORVANE_DEVICE_ID_RULE}
 corvane_header_distance := ${rule_header_distance}
 corvane_size_unit := ${rule_size_unit}
 ${make_units}${make_rule}")

@@ -106,7 +106,7 @@ std::string read_strict_word(char option, std::string_view word, strict_values& 
     switch (option) {
     case 't':
         values.kind = find_image_kind(word);
-        return values.kind ? "" : "not a kind (" + kind_words() + ")";
+        return values.kind ? "" : std::string("not ") + rule_values::kind_rule;
     case 's':
         values.size = strict_image_size(word, unit);
         return values.size ? ""
@@ -124,8 +124,7 @@ std::string read_strict_word(char option, std::string_view word, strict_values& 
         values.device_id = *id;
         return "";
     }
-    return "not one of " + device_id_words() + " (hexadecimal digits, 0x allowed)" +
-           legacy_reading('i', word, unit);
+    return std::string("not ") + rule_values::device_id_rule + legacy_reading('i', word, unit);
 }
 
 const char* strict_option_name(char option) noexcept

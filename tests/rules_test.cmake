@@ -20,6 +20,8 @@ foreach(file_and_text IN ITEMS "generated/image/rule_values.h|{\"bios2\", ${code
         "CorvaneRules.cmake|${last} bios2)" "CorvaneRules.cmake|${last_file} bios_2.bin)"
         "CorvaneRules.cmake|set(CORVANE_SIZE_UNIT_bios2 8192)" "CorvaneRules.cmake|set(CORVANE_SIZE_KB_MOST_bios2 4194296)"
         "share/corvane/corvane.mk|corvane_file_bios2 := bios_2.bin" "share/corvane/corvane.mk|corvane_size_unit_bios2 := 8192"
+        "share/corvane/corvane.mk|corvane_kind_rule := a kind (" "share/corvane/corvane.mk|${last}, bios2)"
+        "CorvaneRules.cmake|set(CORVANE_KIND_RULE [=[a kind ("
         "share/bash-completion/completions/corvane|${last} bios2"
         "share/bash-completion/completions/corvane-verify|${last} bios2")
   string(REPLACE "|" ";" file_and_text "${file_and_text}")
