@@ -36,12 +36,15 @@ std::span<const std::uint8_t> bytes_of(std::string_view text) noexcept
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
-// `path` from the root, as this process names it.
+// `path` from the root, as this process names it: without the current folder, which may be gone,
+// only where the path is from the root already.
 std::size_t path_from_root(std::string_view path, std::span<char> into) noexcept
 {
     std::array<char, path_most + 1> folder;
     const std::size_t length = current_folder(folder);
-    return length == 0 ? 0 : absolute_path({folder.data(), length}, path, into);
+    if (length == 0 && !is_absolute_path(path))
+        return 0;
+    return absolute_path({folder.data(), length}, path, into);
 }
 
 // The line, PATH and all, in `into`; its length, or 0 where it does not fit.
