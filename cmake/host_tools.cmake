@@ -47,8 +47,8 @@ file(GLOB_RECURSE host_sources
      ${PROJECT_SOURCE_DIR}/cmake/* ${PROJECT_SOURCE_DIR}/image/* ${PROJECT_SOURCE_DIR}/io/*
      ${PROJECT_SOURCE_DIR}/stamp/* ${PROJECT_SOURCE_DIR}/verify/* ${PROJECT_SOURCE_DIR}/report/*
      ${PROJECT_SOURCE_DIR}/tools/* ${PROJECT_SOURCE_DIR}/man/* ${PROJECT_SOURCE_DIR}/packaging/*)
-list(APPEND host_sources ${PROJECT_SOURCE_DIR}/CMakeLists.txt) # only the top one: a build
-                                                             # folder may stand in the tree
+# Of the CMakeLists.txt, only the top one is named: a build folder may stand in the tree.
+list(APPEND host_sources ${PROJECT_SOURCE_DIR}/CMakeLists.txt)
 set(built ${host_tools}/corvane-host-tools.built)
 if(host_generator MATCHES "Makefiles")
   add_custom_command(OUTPUT ${built} BYPRODUCTS ${tool_files}

@@ -23,6 +23,19 @@ private:
 };
 [[nodiscard]] const char* sha256_engine_name() noexcept;
 
+// A digest as the manifests and the reports write it: 64 lower-case hexadecimal digits.
+[[nodiscard]] inline std::array<char, 64>
+digest_hex(const std::array<std::uint8_t, 32>& digest) noexcept
+{
+    constexpr char digits[] = "0123456789abcdef";
+    std::array<char, 64> hex{};
+    for (std::size_t i = 0; i < digest.size(); ++i) {
+        hex[2 * i] = digits[digest[i] >> 4];
+        hex[2 * i + 1] = digits[digest[i] & 0xF];
+    }
+    return hex;
+}
+
 // The built-in SHA-256: portable and the same on every platform, without the processors' SHA
 // instructions, some 0.15 GiB/s. The engine where no library is found, and the tests' check of
 // the library's on the same bytes.

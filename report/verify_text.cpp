@@ -6,6 +6,7 @@
 
 #include "image/device_ids.h"
 #include "image/image_kinds.h"
+#include "image/sha256.h"
 #include "image/version_text.h"
 #include "io/output.h"
 #include "report/header_text.h"
@@ -76,10 +77,8 @@ unsigned long long number(const check_value& value) { return std::get<std::uint6
 
 std::string digest_text(const digest_bytes& digest)
 {
-    std::string text;
-    for (const std::uint8_t byte : digest)
-        text += formatted("%02x", unsigned{byte});
-    return text;
+    const std::array<char, 64> hex = digest_hex(digest);
+    return {hex.data(), hex.size()};
 }
 
 std::string reason_text(const failed_check& failed)

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "image/sha256.h"
 #include "image/version_text.h"
 #include "io/path_names.h"
 #include "stamp/new_file.h"
@@ -113,11 +114,9 @@ copy_result write_record(const copy_request& request, const copy_result& made,
         words, sizeof words, "%s %s %s %04x %s", request.kind->word.data(), size,
         version ? version->c_str() : "", unsigned{request.device_id}, digest_prefix.data());
     auto length = static_cast<std::size_t>(start);
-    constexpr char hex[] = "0123456789abcdef";
-    for (const std::uint8_t byte : made.sha256) {
-        words[length++] = hex[byte >> 4];
-        words[length++] = hex[byte & 0xF];
-    }
+    const std::array<char, 64> hex = digest_hex(made.sha256);
+    std::memcpy(words + length, hex.data(), hex.size());
+    length += hex.size();
     words[length++] = ' ';
     line_buffer line;
     const std::size_t line_length =
@@ -188,35 +187,35 @@ copy_result gather_manifest(const char* records, const char* manifest, std::FILE
     if (const copy_result f = written.append(bytes_of(manifest_comment));
         f.error != copy_error::none)
         return f;
-    // The list a buffer at a time, each name as its line ends.
+    // The list a buffer at a time, each name as its line ends (the last one's end may be missing).
     std::array<std::uint8_t, 64 * 1024> chunk;
     std::array<char, path_most + 1>& name = record_name;
     std::size_t name_length = 0;
+    const auto gather_name = [&]() noexcept -> copy_result {
+        if (name_length > 0 && name[name_length - 1] == '\r')
+            --name_length;
+        if (name_length == 0)
+            return {};
+        name[name_length] = '\0';
+        name_length = 0;
+        return gather_record(name.data(), {folder.data(), folder_length}, written);
+    };
     for (std::size_t got = 1; got != 0;) {
         if (const io_status s = list.read_next(chunk, got); !s.ok())
             return failed(copy_error::read_named, records, s);
-        for (std::size_t i = 0; i < got || (got == 0 && name_length != 0); ++i) {
-            const char c = got == 0 ? '\n' : static_cast<char>(chunk[i]);
+        for (std::size_t i = 0; i < got; ++i) {
+            const char c = static_cast<char>(chunk[i]);
             if (c != '\n') {
                 if (name_length == path_most || c == '\0')
                     return failed(copy_error::not_a_list, records);
                 name[name_length++] = c;
-                continue;
-            }
-            if (name_length > 0 && name[name_length - 1] == '\r')
-                --name_length;
-            if (name_length == 0)
-                continue;
-            name[name_length] = '\0';
-            name_length = 0;
-            if (const copy_result f =
-                    gather_record(name.data(), {folder.data(), folder_length}, written);
-                f.error != copy_error::none)
+            } else if (const copy_result f = gather_name(); f.error != copy_error::none) {
                 return f;
-            if (got == 0)
-                break;
+            }
         }
     }
+    if (const copy_result f = gather_name(); f.error != copy_error::none)
+        return f;
     if (const io_status s = list.close(); !s.ok())
         return failed(copy_error::read_named, records, s);
     return written.replace();

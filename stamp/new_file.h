@@ -31,8 +31,8 @@ struct new_file {
 
     // Made beside `target`, once the new files that killed runs left there are removed.
     [[nodiscard]] copy_result create(const char* target) noexcept;
-    // Renamed over `target`, once it is flushed to storage, and closed; `target`'s folder is
-    // flushed then too.
+    // Renamed over `target` (the caller has flushed it to storage) and closed; `target`'s folder
+    // is flushed then too.
     [[nodiscard]] copy_result put_in_place(const char* target) noexcept;
 };
 

@@ -1,3 +1,4 @@
+#include "image/sha256.h"
 #include "image/version_text.h"
 #include "io/entry.h"
 #include "io/output.h"
@@ -26,8 +27,8 @@ void print_json(std::FILE* out, const copy_request& request, const copy_result& 
           unsigned{request.device_id});
     print(out, "  \"crc\": %u,\n  \"crc_hex\": \"%08X\",\n  \"sha256\": \"", unsigned{made.crc},
           unsigned{made.crc});
-    for (const std::uint8_t byte : made.sha256)
-        print(out, "%02x", unsigned{byte});
+    const std::array<char, 64> hex = digest_hex(made.sha256);
+    put(out, std::string_view(hex.data(), hex.size()));
     put(out, "\"\n}\n");
 }
 

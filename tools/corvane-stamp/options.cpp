@@ -119,7 +119,6 @@ std::string stamp_help_text()
            "  -h, --help                  print this help and exit\n"
            "  -V, --version               print the version and the engines and exit\n"
            "\n"
-           "\n"
            "--gather writes MANIFEST, for corvane-verify --check, whole, from the records that\n"
            "RECORDS names, one a line, each image named from MANIFEST's folder.\n"
            "\n"
