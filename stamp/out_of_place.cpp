@@ -13,6 +13,7 @@
 #include "io/output.h"
 #include "report/printable_name.h"
 #include "stamp/digest_beside.h"
+#include "stamp/kept_words.h"
 #include "stamp/manifest_lines.h"
 #include "stamp/new_file.h"
 
@@ -250,6 +251,9 @@ copy_result stamp_out_of_place(const copy_request& request, copy_streams& stream
             return f;
     if (const copy_result f = out.put_in_place(request.output); f.error != copy_error::none)
         return f;
+    if (request.words != nullptr)
+        if (const copy_result f = keep_words(request, out.warnings); f.error != copy_error::none)
+            return f;
     progress.end();
     return made;
 }

@@ -20,7 +20,10 @@ struct copy_request {
     std::optional<std::uint32_t> image_size; // in bytes; nothing: the smallest that holds the input
     std::uint16_t device_id{};
     const char* record =
-        nullptr;           // where to write the image's record (manifest_lines.h), if anywhere
+        nullptr; // where to write the image's record (manifest_lines.h), if anywhere
+    const char* words = nullptr; // where to keep the words as given (kept_words.h), if anywhere
+    // The words as given, -t, -s, -v and -i, for `words`: null where not given.
+    std::array<const char*, 4> given{};
     bool digest = false;   // compute the image's SHA-256 too (a record needs it)
     bool progress = false; // show the progress on standard error, once the run has lasted a second
 };

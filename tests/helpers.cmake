@@ -335,6 +335,41 @@ function(make_default_goal)
   run(works "check" ${verify} -q -c ${OUT}/out/images.txt)
 endfunction()
 
+# A stamp that fails shows corvane-stamp's own message, not a shell's; a recipe killed once the new
+# image is in place leaves it there, where make would delete the target of a killed recipe.
+function(make_failures)
+  skip_without(make timeout)
+  set(stamp CORVANE_STAMP=${CORVANE}/bin/corvane-stamp)
+  file(WRITE ${OUT}/raw.bin "raw image\n")
+  file(WRITE ${OUT}/Makefile "include ${CORVANE}/share/corvane/corvane.mk\n"
+       "$(eval $(call corvane_image,ro/a.bin,raw.bin,bios,,1.0.0.2101,8640))\n"
+       "$(eval $(call corvane_image,b.bin,raw.bin,bios,,1.0.0.2101,8640))\n")
+  file(MAKE_DIRECTORY ${OUT}/ro)
+  file(CHMOD ${OUT}/ro PERMISSIONS OWNER_READ OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ
+       WORLD_EXECUTE)
+  execute_process(COMMAND id -u OUTPUT_VARIABLE uid OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(uid STREQUAL "0") # to whom a folder's permissions do not apply
+    skip_without(setpriv)
+    set(user setpriv --reuid=65534 --regid=65534 --clear-groups)
+    file(CHMOD ${OUT} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_WRITE
+         GROUP_EXECUTE WORLD_READ WORLD_WRITE WORLD_EXECUTE)
+  endif()
+  run("^[^ ]*/corvane-stamp --record 'ro/a.bin.corvane-record' --words 'ro/a.bin.corvane-words' .* corvane-stamp: ro/a.bin: cannot make a new file beside it: Permission denied make: "
+      "a read-only folder" ${user} make -C ${OUT} --no-print-directory ro/a.bin ${stamp})
+  run(works "make" make -C ${OUT} b.bin ${stamp})
+  file(SHA256 ${OUT}/b.bin old)
+  file(WRITE ${OUT}/raw.bin "another raw image\n")
+  file(WRITE ${OUT}/slow/corvane-stamp "#!/bin/sh\n${CORVANE}/bin/corvane-stamp \"$@\" && exec sleep 10\n")
+  file(CHMOD ${OUT}/slow/corvane-stamp PERMISSIONS OWNER_READ OWNER_EXECUTE)
+  run("Interrupt" "a killed recipe" timeout -s INT 2 make -C ${OUT} b.bin
+      CORVANE_STAMP=${OUT}/slow/corvane-stamp)
+  run(works "the image left" ${verify} -q ${OUT}/b.bin)
+  file(SHA256 ${OUT}/b.bin new)
+  if(new STREQUAL old)
+    message(FATAL_ERROR "the killed recipe's new image is not in place")
+  endif()
+endfunction()
+
 if(CASE MATCHES "^product_(.*)$")
   string(REPLACE "_" " " generator "${CMAKE_MATCH_1}")
   product("${generator}")

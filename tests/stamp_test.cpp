@@ -127,6 +127,7 @@ TEST(StampOptions, WordsAndRefusals)
         {{"--gather", "list"}, no, "--gather needs RECORDS and MANIFEST, and nothing more*"},
         {{"--gather", "--json", "list", "m.txt"}, no, "--gather takes no other option*"},
         {{"--gather", "--record=r", "list", "m.txt"}, no, "--gather takes no other option*"},
+        {{"--gather", "--words", "w", "list", "m.txt"}, no, "--gather takes no other option*"},
         {{"-t", "bios", "-v", "1.0.0.2101", "-i", "8640", "--record", "r", "a", "b\rc"}, no, "OUTPUT 'b\\x0dc' holds a line end, which no line of a record can\n"},
         {{"-t", "bios", "-v", "1.0.0.2101", "-i", "8640", "a", "b\rc"}, ok, "a b\rc"},
         // clang-format on
@@ -141,7 +142,8 @@ TEST(StampOptions, WordsAndRefusals)
                          said.back() == '+' ? "\nTry 'corvane-stamp --help' for more information.\n"
                                             : "\nUsage: corvane-stamp -t KIND [-s SIZE_KB] -v "
                                               "VERSION -i DEVICE_ID [--json] [--record RECORD] "
-                                              "[--progress|--no-progress] INPUT OUTPUT\n"
+                                              "[--words WORDS] [--progress|--no-progress] "
+                                              "INPUT OUTPUT\n"
                                               "       corvane-stamp --gather RECORDS MANIFEST\n");
         EXPECT_EQ(parsed.action, c.action) << c.words.front();
         EXPECT_EQ(parsed.action == ok || parsed.action == gather

@@ -16,7 +16,7 @@ namespace {
 
 constexpr const char* usage_line =
     "Usage: corvane-stamp -t KIND [-s SIZE_KB] -v VERSION -i DEVICE_ID [--json] "
-    "[--record RECORD] [--progress|--no-progress] INPUT OUTPUT\n"
+    "[--record RECORD] [--words WORDS] [--progress|--no-progress] INPUT OUTPUT\n"
     "       corvane-stamp --gather RECORDS MANIFEST\n";
 
 parsed_stamp_options refused(std::string text)
@@ -28,12 +28,13 @@ parsed_stamp_options refused(std::string text)
 
 parsed_stamp_options parse_stamp_options(std::span<char*> args)
 {
-    enum { json = 256, progress, no_progress, record, gather };
+    enum { json = 256, progress, no_progress, record, words, gather };
     static constexpr long_option own[] = {
         {"json", false, json},
         {"progress", false, progress},
         {"no-progress", false, no_progress},
         {"record", true, record},
+        {"words", true, words},
         {"gather", false, gather},
     };
     const command_line line = read_command_line(args, "corvane-stamp", "", own, printable_name);
@@ -49,7 +50,7 @@ parsed_stamp_options parse_stamp_options(std::span<char*> args)
     }
     if (line.given(gather)) {
         for (const int code : {int{'t'}, int{'s'}, int{'v'}, int{'i'}, int{json}, int{progress},
-                               int{no_progress}, int{record}})
+                               int{no_progress}, int{record}, int{words}})
             if (line.given(code))
                 return refused("--gather takes no other option\n" + std::string(usage_line));
         if (line.operands.size() != 2)
@@ -81,6 +82,8 @@ parsed_stamp_options parse_stamp_options(std::span<char*> args)
     request.input = line.operands[0];
     request.output = line.operands[1];
     request.record = line.value(record);
+    request.words = line.value(words);
+    request.given = {line.value('t'), line.value('s'), line.value('v'), line.value('i')};
     request.digest = options.json || request.record != nullptr;
     // A record is a manifest's line, and its PATH OUTPUT's name.
     if (request.record != nullptr &&
@@ -114,6 +117,8 @@ std::string stamp_help_text()
            "      --json                  print what was made as one JSON object\n"
            "      --record RECORD         write the image's manifest line into RECORD, whole,\n"
            "                              before OUTPUT is replaced\n"
+           "      --words WORDS           keep the words as given in WORDS, whole, once OUTPUT is\n"
+           "                              made, for a build to see when they change\n"
            "      --progress              show the progress on standard error\n"
            "      --no-progress           never show it (by default: on a terminal, after 1 s)\n"
            "  -h, --help                  print this help and exit\n"
