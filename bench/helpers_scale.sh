@@ -13,18 +13,21 @@ counts=("${@:-1 100 500}")
 [ $# -gt 0 ] || counts=(1 100 500)
 stamp=$build/bin/corvane-stamp
 [ -x "$stamp" ] || { echo "no corvane-stamp in $build/bin: build it first" >&2; exit 2; }
+command -v python3 >/dev/null || { echo "needs python3" >&2; exit 2; }
 command -v ninja >/dev/null || { echo "needs ninja (Debian: ninja-build)" >&2; exit 2; }
 dir=$(mktemp -d "${TMPDIR:-/var/tmp}/corvane-scale.XXXXXX")
 trap 'rm -rf "$dir"' EXIT
 
-# Wall and CPU seconds of a command, as "WALL CPU".
+# Wall and CPU seconds of a command (its own and its children's, to the microsecond), as "WALL CPU".
 timed() {
-  local start end cpu
-  start=$(date +%s%N)
-  /usr/bin/time -o "$dir/cpu" -f '%U %S' "$@" >/dev/null 2>&1
-  end=$(date +%s%N)
-  cpu=$(tail -1 "$dir/cpu")
-  awk -v w=$((end - start)) -v c="$cpu" 'BEGIN { split(c, t, " "); printf "%.3f %.3f\n", w / 1e9, t[1] + t[2] }'
+  python3 -c '
+import resource, subprocess, sys, time
+def cpu():  # children waited for before, as by a launcher that exec()s python, are not the command
+    used = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return used.ru_utime + used.ru_stime
+before, start = cpu(), time.monotonic()
+subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+print("%.4f %.4f" % (time.monotonic() - start, cpu() - before))' "$@"
 }
 median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
@@ -65,6 +68,6 @@ for n in "${counts[@]}"; do
   hc=$(median "${helpers_cpu[@]}") dc=$(median "${direct_cpu[@]}")
   hn=$(median "${helpers_noop[@]}") dn=$(median "${direct_noop[@]}")
   awk -v n="$n" -v hw="$hw" -v dw="$dw" -v hc="$hc" -v dc="$dc" -v hn="$hn" -v dn="$dn" 'BEGIN {
-    printf "%-8d %12.3f %12.3f %7.2f %13.1fms %13.1fms %11.3fs %11.3fs\n", n, hw, dw, hw / dw,
+    printf "%-8d %12.3f %12.3f %7.2f %13.2fms %13.2fms %11.3fs %11.3fs\n", n, hw, dw, hw / dw,
            hc * 1000 / n, dc * 1000 / n, hn, dn }'
 done
