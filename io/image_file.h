@@ -182,6 +182,11 @@ enum class file_type : std::uint8_t {
 [[nodiscard]] io_status identity_of(const char* name,
                                     std::optional<file_identity>& identity) noexcept;
 
+// Whether the two names stand for one file, so that replacing one replaces the other: the same
+// file now (links followed: a doubt counts as one), or, where neither is there yet, one name in
+// one folder.
+[[nodiscard]] io_status names_one_file(const char* a, const char* b, bool& same) noexcept;
+
 // What a standard stream is: whether it is a regular file, which one. A stream the system cannot
 // say anything about is an error.
 [[nodiscard]] io_status identity_of(std::FILE* stream, bool& regular,

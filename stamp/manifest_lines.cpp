@@ -135,8 +135,13 @@ copy_result write_record(const copy_request& request, const copy_result& made,
 namespace {
 
 // One record, read whole, as its line in the manifest whose folder (from the root) is `folder`.
-copy_result gather_record(const char* name, std::string_view folder, whole_file& manifest) noexcept
+copy_result gather_record(const char* name, std::string_view folder, const char* manifest_name,
+                          whole_file& manifest) noexcept
 {
+    if (const copy_result f =
+            refuse_one_file(manifest_name, own_file::manifest, name, other_file::a_record);
+        f.error != copy_error::none)
+        return f;
     path_buffer record;
     const std::size_t record_length = path_from_root(name, record);
     if (record_length == 0)
@@ -159,6 +164,13 @@ copy_result gather_record(const char* name, std::string_view folder, whole_file&
     path_buffer image, relative;
     const std::size_t image_length =
         absolute_path({record.data(), base_name_at({record.data(), record_length})}, path, image);
+    if (image_length != 0 && image_length < image.size()) {
+        image[image_length] = '\0';
+        if (const copy_result f = refuse_one_file(manifest_name, own_file::manifest, image.data(),
+                                                  other_file::an_image);
+            f.error != copy_error::none)
+            return f;
+    }
     const std::size_t relative_length =
         image_length == 0 ? 0 : relative_path(folder, {image.data(), image_length}, relative);
     line_buffer line;
@@ -178,6 +190,10 @@ copy_result gather_manifest(const char* records, const char* manifest, std::FILE
     if (folder_length == 0)
         return failed(copy_error::not_named_from_root, manifest);
     folder_length = base_name_at({folder.data(), folder_length});
+    if (const copy_result f =
+            refuse_one_file(manifest, own_file::manifest, records, other_file::records);
+        f.error != copy_error::none)
+        return f;
     image_file list;
     if (const io_status s = list.open(records, open_mode::read); !s.ok())
         return failed(copy_error::open_named, records, s);
@@ -198,7 +214,7 @@ copy_result gather_manifest(const char* records, const char* manifest, std::FILE
             return {};
         name[name_length] = '\0';
         name_length = 0;
-        return gather_record(name.data(), {folder.data(), folder_length}, written);
+        return gather_record(name.data(), {folder.data(), folder_length}, manifest, written);
     };
     for (std::size_t got = 1; got != 0;) {
         if (const io_status s = list.read_next(chunk, got); !s.ok())

@@ -1,5 +1,7 @@
 #include "stamp/new_file.h"
 
+#include <iterator>
+
 #include "io/output.h"
 #include "report/printable_name.h"
 
@@ -53,6 +55,35 @@ copy_result new_file::put_in_place(const char* target) noexcept
     if (const io_status s = sync_folder_of(target); !s.ok())
         return failed(copy_error::flush_folder, s);
     return {};
+}
+
+const char* own_file_name(std::uint64_t which) noexcept
+{
+    constexpr const char* names[] = {"--record", "--words", "--gather"};
+    return which < std::size(names) ? names[which] : "";
+}
+
+const char* other_file_name(std::uint64_t which) noexcept
+{
+    constexpr const char* names[] = {
+        "INPUT", "OUTPUT", "RECORD", "RECORDS", "one of the records", "the image of a record"};
+    return which < std::size(names) ? names[which] : "";
+}
+
+copy_result refuse_one_file(const char* made, own_file kind, const char* other,
+                            other_file other_kind) noexcept
+{
+    bool same = false;
+    copy_result result;
+    if (const io_status s = names_one_file(made, other, same); !s.ok())
+        result = failed(copy_error::create, s);
+    else if (same)
+        result = {copy_error::named_twice,
+                  {},
+                  {static_cast<std::uint64_t>(kind), static_cast<std::uint64_t>(other_kind)}};
+    if (result.error != copy_error::none)
+        result.about = made;
+    return result;
 }
 
 whole_file::whole_file(const char* target, std::FILE* warnings) noexcept

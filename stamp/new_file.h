@@ -36,6 +36,16 @@ struct new_file {
     [[nodiscard]] copy_result put_in_place(const char* target) noexcept;
 };
 
+// The files a run makes beside the image, and those they may not be, for a refusal's text.
+enum class own_file : std::uint8_t { record, words, manifest };
+enum class other_file : std::uint8_t { input, output, record, records, a_record, an_image };
+[[nodiscard]] const char* own_file_name(std::uint64_t which) noexcept;
+[[nodiscard]] const char* other_file_name(std::uint64_t which) noexcept;
+// Refused where `made`, a file the run makes, is `other` (links followed, or one name in one
+// folder where neither is there yet), which making it would replace.
+[[nodiscard]] copy_result refuse_one_file(const char* made, own_file kind, const char* other,
+                                          other_file other_kind) noexcept;
+
 // A small file of the build's (a record, a manifest) made as an image is: written whole into a new
 // file beside it, which then replaces it. A failure names `target`.
 class whole_file {

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 #include <span>
+#include <utility>
 
 #include "image/crc_engine.h"
 #include "image/image_crc.h"
@@ -137,6 +138,23 @@ copy_result finish_image(const copy_request& request, new_file& out, std::uint64
     return {};
 }
 
+// Refused where the record or the words would replace INPUT, OUTPUT or each other.
+copy_result refuse_shared_names(const copy_request& request, bool from_standard_input)
+{
+    const std::pair<const char*, other_file> others[] = {
+        {from_standard_input ? nullptr : request.input, other_file::input},
+        {request.output, other_file::output},
+        {request.record, other_file::record}};
+    for (const auto& [made, kind] :
+         {std::pair{request.record, own_file::record}, std::pair{request.words, own_file::words}})
+        for (const auto& [other, other_kind] : others)
+            if (made != nullptr && other != nullptr && other != made)
+                if (const copy_result f = refuse_one_file(made, kind, other, other_kind);
+                    f.error != copy_error::none)
+                    return f;
+    return {};
+}
+
 // The new file read back: it must give the CRC of the bytes written.
 copy_result read_back(const new_file& out, const image_layout& layout, std::uint32_t written,
                       progress_line& progress)
@@ -204,6 +222,10 @@ copy_result stamp_out_of_place(const copy_request& request, copy_streams& stream
     if (output_type != file_type::none && output_type != file_type::regular &&
         output_type != file_type::link)
         return failed(copy_error::not_replaceable, {}, static_cast<std::uint64_t>(output_type));
+
+    if (const copy_result f = refuse_shared_names(request, from_standard_input);
+        f.error != copy_error::none)
+        return f;
 
     progress_line progress(request, streams.streams.err);
     new_file out(streams.streams.err_or_out());

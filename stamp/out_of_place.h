@@ -52,6 +52,9 @@ enum class copy_error : std::uint8_t {
     not_a_record, // values: none
     not_a_list,
     replace, // the new file cannot be renamed over the output
+    // A file the run makes (values: its own_file, then the other_file of new_file.h) is one it
+    // is made from or makes too, which it would replace:
+    named_twice,
     // After the rename, when the output is the new image already:
     flush_folder, // the output's folder cannot be flushed to storage
     close_after,  // the new file cannot be closed

@@ -2,6 +2,7 @@
 
 #include "io/output.h"
 #include "report/printable_name.h"
+#include "stamp/new_file.h"
 #include "stamp/out_of_place_messages.h"
 
 namespace corvane {
@@ -45,6 +46,7 @@ constexpr auto texts = [] {
     t[at(copy_error::not_a_list)] = {
         "is not a list of records: a name (of at most 4096 bytes, no NUL) a line"};
     t[at(copy_error::replace)] = {"cannot rename the new file over it"};
+    t[at(copy_error::named_twice)] = {"is %s as well, which %s would replace"};
     t[at(copy_error::flush_folder)] = {"replaced, but its folder cannot be flushed to storage"};
     t[at(copy_error::close_after)] = {"replaced, but the new file cannot be closed"};
     return t;
@@ -68,6 +70,9 @@ void report_out_of_place_failure(const copy_streams& streams, const copy_request
     if (failure.error == copy_error::not_replaceable)
         std::snprintf(what, sizeof what, text.what,
                       describe(static_cast<file_type>(failure.values[0])).data());
+    else if (failure.error == copy_error::named_twice)
+        std::snprintf(what, sizeof what, text.what, other_file_name(failure.values[1]),
+                      own_file_name(failure.values[0]));
     else
         std::snprintf(what, sizeof what, text.what,
                       static_cast<unsigned long long>(failure.values[0]),
