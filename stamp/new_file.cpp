@@ -74,16 +74,17 @@ copy_result refuse_one_file(const char* made, own_file kind, const char* other,
                             other_file other_kind) noexcept
 {
     bool same = false;
-    copy_result result;
     if (const io_status s = names_one_file(made, other, same); !s.ok())
-        result = failed(copy_error::create, s);
-    else if (same)
-        result = {copy_error::named_twice,
-                  {},
-                  {static_cast<std::uint64_t>(kind), static_cast<std::uint64_t>(other_kind)}};
-    if (result.error != copy_error::none)
-        result.about = made;
-    return result;
+        return {copy_error::create, s, {}, 0, 0, {}, made};
+    if (!same)
+        return {};
+    return {copy_error::named_twice,
+            {},
+            {static_cast<std::uint64_t>(kind), static_cast<std::uint64_t>(other_kind)},
+            0,
+            0,
+            {},
+            made};
 }
 
 whole_file::whole_file(const char* target, std::FILE* warnings) noexcept
